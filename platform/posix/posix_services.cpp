@@ -1,0 +1,59 @@
+// POSIX implementation of the OS services.
+#include "platform/posix/posix_services.h"
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/posix/start_command.h"
+
+namespace lintara {
+
+PosixServices::PosixServices(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (i > 1) m_commandLineText += ' ';
+        m_commandLineText += argv[i];
+    }
+}
+
+int PosixServices::ShowMessage(const std::string& text, int /*style*/, const std::string& title) {
+    std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
+    return 1;
+}
+
+StartResult PosixServices::StartCommand(const std::string& commandLine, int /*windowStyle*/) {
+    std::string reason;
+    const auto command = posix::ResolveCommandLine(commandLine, &reason);
+    if (!command) {
+        StartResult failed;
+        failed.reason = reason;
+        return failed;
+    }
+    return posix::StartDetached(*command);
+}
+
+bool PosixServices::FileExists(const std::string& path) {
+    struct stat info;
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+std::string PosixServices::ApplicationFolder() {
+    char buffer[PATH_MAX];
+    const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (n <= 0) return ".";
+    const std::string exe(buffer, static_cast<std::size_t>(n));
+    const auto slash = exe.find_last_of('/');
+    return slash == 0 ? "/" : exe.substr(0, slash);
+}
+
+std::string PosixServices::CommandLineText() { return m_commandLineText; }
+
+void PosixServices::EndProgram() {
+    std::fflush(nullptr);
+    std::_Exit(0);
+}
+
+}  // namespace lintara

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Lintara needs that are not there yet.
+# Usage: scripts/deps.sh [build|test]   (test adds what only the tests use)
+set -euo pipefail
+
+packages=(build-essential cmake pkg-config libgtest-dev nlohmann-json3-dev qt6-base-dev libgl-dev)
+if [ "${1:-build}" = test ]; then
+    packages+=(clang-format)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

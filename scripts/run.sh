@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Lintara and starts it. Arguments go to Lintara
+# (for example lintara://myhost/).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/deps.sh build
+
+cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release
+cmake --build build/release -j"$(nproc)"
+
+exe=build/release/app/Lintara
+if [ ! -x "$exe" ]; then
+    echo "Built the connection core; the main window is not part of this build yet."
+    exit 0
+fi
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    echo "Lintara is built ($exe) but cannot start: there is no display (DISPLAY and WAYLAND_DISPLAY are unset)." >&2
+    exit 1
+fi
+exec "$exe" "$@"
