@@ -14,6 +14,16 @@ std::string HostFromCommandLine(const std::string& commandLineText) {
                                                   : third - second - 1);
 }
 
+std::string UntrustedHostProblem(const std::string& host) {
+    if (!host.empty() && host[0] == '-') return "it begins with \"-\" and would be read as an option";
+    for (unsigned char c : host) {
+        if (c == ' ' || c == '\t') return "it holds a blank";
+        if (c < 0x20 || c == 0x7F) return "it holds a control character";
+        if (c == '"' || c == '\'') return "it holds a quotation mark";
+    }
+    return {};
+}
+
 namespace {
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 }  // namespace

@@ -12,6 +12,11 @@ namespace lintara {
 // empty when the text holds fewer than two "/".
 std::string HostFromCommandLine(const std::string& commandLineText);
 
+// Why a host handed on the command line (perhaps from a link) must not be used, or
+// empty when it may: it would reach a client as an option (starts with "-"), or it
+// holds a blank, a tab, a control character or a quote.
+std::string UntrustedHostProblem(const std::string& host);
+
 // argv as the Microsoft C runtime builds it from a command line: the program name
 // (up to the first blank outside quotes, quotes removed), then the arguments.
 std::vector<std::string> SplitCommandLine(const std::string& commandLine);
