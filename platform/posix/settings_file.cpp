@@ -10,6 +10,7 @@
 #include <random>
 #include <string>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -111,12 +112,32 @@ bool ResolveTarget(const std::string& path, std::string& target, std::string* re
     return true;
 }
 
+// Temporary files are ".<name>.<number>.tmp" beside the target.
+std::string TemporaryPrefix(const std::string& target) {
+    const auto slash = target.find_last_of('/');
+    return "." + (slash == std::string::npos ? target : target.substr(slash + 1)) + ".";
+}
+
+// A writer killed between creating its temporary file and renaming it leaves the file
+// behind. Under the lock no other writer is half-way, so any such file is stale.
+void RemoveStaleTemporaries(const std::string& target) {
+    const std::string prefix = TemporaryPrefix(target);
+    DIR* folder = ::opendir(FolderOf(target).c_str());
+    if (folder == nullptr) return;
+    while (const dirent* entry = ::readdir(folder)) {
+        const std::string name = entry->d_name;
+        if (name.size() > prefix.size() + 4 && name.compare(0, prefix.size(), prefix) == 0 &&
+            name.compare(name.size() - 4, 4, ".tmp") == 0) {
+            ::unlinkat(::dirfd(folder), name.c_str(), 0);
+        }
+    }
+    ::closedir(folder);
+}
+
 std::string TemporaryName(const std::string& target) {
     static std::mt19937_64 random(std::random_device{}());
-    const auto slash = target.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-    return folder + "." + name + "." + std::to_string(random() % 1000000000ULL) + ".tmp";
+    return FolderOf(target) + "/" + TemporaryPrefix(target) +
+           std::to_string(random() % 1000000000ULL) + ".tmp";
 }
 
 // Writes bytes to a new file beside target and renames it over target.
@@ -193,6 +214,7 @@ bool PutProfileValues(const std::string& path, const std::vector<SettingWrite>& 
         after = ini::WriteProfileString(after, write.section, write.key, write.value);
     }
     if (outcome == ReadOutcome::Read && after == before) return true;
+    RemoveStaleTemporaries(target);
     return ReplaceFile(target, after, outcome == ReadOutcome::Read ? &info : nullptr, reason);
 }
 
