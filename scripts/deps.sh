@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(build-essential cmake pkg-config libgtest-dev nlohmann-json3-dev qt6-base-dev libgl-dev)
 if [ "${1:-build}" = test ]; then
-    packages+=(clang-format)
+    packages+=(clang-format clang libclang-rt-14-dev)
 fi
 
 missing=()

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Builds Lintara and runs every test. GUI tests use Qt's offscreen platform, so no
-# display is needed.
+# Builds Lintara and runs every test: the plain build, the same tests under
+# AddressSanitizer + UndefinedBehaviorSanitizer, and bounded fuzzing runs. GUI tests use
+# Qt's offscreen platform, so no display is needed.
+# LINTARA_STAGES picks stages (default: "plain sanitize fuzz"); FUZZ_SECONDS bounds fuzzing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -8,7 +10,34 @@ scripts/deps.sh test
 
 export QT_QPA_PLATFORM=offscreen
 jobs=$(nproc)
+stages=${LINTARA_STAGES:-plain sanitize fuzz}
 
-cmake -S . -B build/test -DCMAKE_BUILD_TYPE=Debug
-cmake --build build/test -j"$jobs"
-ctest --test-dir build/test --output-on-failure -j"$jobs"
+stage() { echo; echo "=== $* ==="; }
+
+for s in $stages; do
+    case $s in
+    plain)
+        stage "build and test"
+        cmake -S . -B build/test -DCMAKE_BUILD_TYPE=Debug
+        cmake --build build/test -j"$jobs"
+        ctest --test-dir build/test --output-on-failure -j"$jobs"
+        ;;
+    sanitize)
+        stage "build and test with AddressSanitizer and UndefinedBehaviorSanitizer"
+        cmake -S . -B build/sanitize -DCMAKE_BUILD_TYPE=Debug -DLINTARA_SANITIZE=ON
+        cmake --build build/sanitize -j"$jobs"
+        ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+            LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0 \
+            UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+            ctest --test-dir build/sanitize --output-on-failure -j"$jobs"
+        ;;
+    fuzz)
+        stage "fuzzing (${FUZZ_SECONDS:-30}s a target)"
+        scripts/fuzz.sh
+        ;;
+    *)
+        echo "unknown stage: $s" >&2
+        exit 2
+        ;;
+    esac
+done
