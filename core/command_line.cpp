@@ -9,13 +9,13 @@ std::string HostFromCommandLine(const std::string& commandLineText) {
     const auto second = commandLineText.find('/', first + 1);
     if (second == std::string::npos) return {};
     const auto third = commandLineText.find('/', second + 1);
-    return commandLineText.substr(second + 1, third == std::string::npos
-                                                  ? std::string::npos
-                                                  : third - second - 1);
+    return commandLineText.substr(
+        second + 1, third == std::string::npos ? std::string::npos : third - second - 1);
 }
 
 std::string UntrustedHostProblem(const std::string& host) {
-    if (!host.empty() && host[0] == '-') return "it begins with \"-\" and would be read as an option";
+    if (!host.empty() && host[0] == '-')
+        return "it begins with \"-\" and would be read as an option";
     for (unsigned char c : host) {
         if (c == ' ' || c == '\t') return "it holds a blank";
         if (c < 0x20 || c == 0x7F) return "it holds a control character";
@@ -25,7 +25,9 @@ std::string UntrustedHostProblem(const std::string& host) {
 }
 
 namespace {
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 }  // namespace
 
 std::vector<std::string> SplitArguments(std::string_view s) {

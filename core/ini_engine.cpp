@@ -112,7 +112,7 @@ struct Line {
 
 template <typename C>
 class Lines {
-public:
+  public:
     explicit Lines(std::basic_string_view<C> doc) : m_doc(doc) {}
 
     // Reads the line starting at pos; false at the end of the document.
@@ -137,7 +137,7 @@ public:
         return m_doc.substr(b, e - b);
     }
 
-private:
+  private:
     void Classify(Line<C>& line) const {
         std::size_t p = line.begin;
         while (p < line.end && IsBlank(m_doc[p])) ++p;

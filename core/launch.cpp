@@ -26,9 +26,12 @@ const std::vector<ConnectionType>& ConnectionTypes() {
 
 const std::vector<DefaultType>& DefaultTypes() {
     static const std::vector<DefaultType> table = {
-        {"RemoteDesktop", "TermServiceOption"}, {"RDPConsole", "RDPConsoleOption"},
-        {"VNC", "VNCOption"},                   {"Telnet", "TelnetOption"},
-        {"SSH", "SSHOption"},                   {"Ping", "PingOption"},
+        {"RemoteDesktop", "TermServiceOption"},
+        {"RDPConsole", "RDPConsoleOption"},
+        {"VNC", "VNCOption"},
+        {"Telnet", "TelnetOption"},
+        {"SSH", "SSHOption"},
+        {"Ping", "PingOption"},
     };
     return table;
 }
@@ -64,8 +67,8 @@ std::string TrimSpaces(std::string s) {
 }  // namespace
 
 void LoadLaunchProgram(const std::string& section, const std::string& settingsPath,
-                       const std::string& host, const std::string& port,
-                       std::string& ProgramPath, std::string& ProgramOptions) {
+                       const std::string& host, const std::string& port, std::string& ProgramPath,
+                       std::string& ProgramOptions) {
     ProgramPath = ReadSetting(settingsPath, section, "Program", kNotConfigured);
     const std::string options = ReadSetting(settingsPath, section, "Options", kNotConfigured);
     ProgramOptions = TrimSpaces(ReplaceAll(ReplaceAll(options, "HOST", host), "PORT", port));

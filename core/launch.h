@@ -41,8 +41,8 @@ std::optional<ConnectionType> FindConnectionType(std::string_view typeKey);
 // Reads "Program" and "Options" of section (default "NOTCONFIGURED"), fills "HOST"
 // then "PORT" into the options in one pass each, and trims spaces at both ends.
 void LoadLaunchProgram(const std::string& section, const std::string& settingsPath,
-                       const std::string& host, const std::string& port,
-                       std::string& ProgramPath, std::string& ProgramOptions);
+                       const std::string& host, const std::string& port, std::string& ProgramPath,
+                       std::string& ProgramOptions);
 
 // Every occurrence of word replaced in one left-to-right pass; inserted text is not
 // scanned again.

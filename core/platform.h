@@ -21,7 +21,7 @@ struct StartResult {
 };
 
 class PlatformServices {
-public:
+  public:
     virtual ~PlatformServices() = default;
 
     // Modal: returns only after the user has closed the box. Text and title are shown

@@ -10,7 +10,9 @@ namespace lintara {
 
 namespace {
 
-bool Skipped(char c) { return c == ' ' || c == '\t' || c == '\n'; }
+bool Skipped(char c) {
+    return c == ' ' || c == '\t' || c == '\n';
+}
 
 // The text with skipped characters removed, so the number can be read in one pass.
 std::string Compact(const std::string& text) {
@@ -22,7 +24,9 @@ std::string Compact(const std::string& text) {
     return out;
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 int DigitValue(char c, int radix) {
     int v = -1;
@@ -62,7 +66,8 @@ long DecimalExponent(const std::string& number) {
         ++p;
         const bool negative = p < number.size() && number[p] == '-';
         if (p < number.size() && (number[p] == '-' || number[p] == '+')) ++p;
-        for (; p < number.size() && exponent < 1000000; ++p) exponent = exponent * 10 + (number[p] - '0');
+        for (; p < number.size() && exponent < 1000000; ++p)
+            exponent = exponent * 10 + (number[p] - '0');
         if (negative) exponent = -exponent;
     }
     return (intDigits > 0 ? intDigits - 1 : -(leadingZeros + 1)) + exponent;

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Lintara needs that are not there yet.
-# Usage: scripts/deps.sh [build|test]   (test adds what only the tests use)
+# Usage: scripts/deps.sh [build|test|bench]   (test and bench add what only they use)
 set -euo pipefail
 
 packages=(build-essential cmake pkg-config libgtest-dev nlohmann-json3-dev qt6-base-dev libgl-dev)
-if [ "${1:-build}" = test ]; then
-    packages+=(clang-format clang libclang-rt-14-dev)
-fi
+case "${1:-build}" in
+test) packages+=(clang-format clang libclang-rt-14-dev) ;;
+bench) packages+=(xvfb libx11-dev libxtst-dev) ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

@@ -49,7 +49,9 @@ std::string PosixServices::ApplicationFolder() {
     return slash == 0 ? "/" : exe.substr(0, slash);
 }
 
-std::string PosixServices::CommandLineText() { return m_commandLineText; }
+std::string PosixServices::CommandLineText() {
+    return m_commandLineText;
+}
 
 void PosixServices::EndProgram() {
     std::fflush(nullptr);

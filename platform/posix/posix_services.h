@@ -8,7 +8,7 @@
 namespace lintara {
 
 class PosixServices : public PlatformServices {
-public:
+  public:
     PosixServices(int argc, char** argv);
 
     // Without a GUI the message goes to standard error.
@@ -20,7 +20,7 @@ public:
     std::string CommandLineText() override;
     void EndProgram() override;
 
-private:
+  private:
     std::string m_commandLineText;
 };
 

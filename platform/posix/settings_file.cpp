@@ -19,14 +19,16 @@
 namespace lintara::backend {
 namespace {
 
-std::string ErrnoText(int error) { return std::strerror(error); }
+std::string ErrnoText(int error) {
+    return std::strerror(error);
+}
 
 void SetReason(std::string* reason, const std::string& text) {
     if (reason) *reason = text;
 }
 
 class Fd {
-public:
+  public:
     explicit Fd(int fd = -1) : m_fd(fd) {}
     ~Fd() {
         if (m_fd >= 0) ::close(m_fd);
@@ -35,7 +37,7 @@ public:
     Fd& operator=(const Fd&) = delete;
     int get() const { return m_fd; }
 
-private:
+  private:
     int m_fd;
 };
 

@@ -24,7 +24,9 @@ bool IsRegularFile(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 // What the helper processes tell the parent through the status pipe.
 struct Report {
@@ -68,9 +70,8 @@ std::optional<Command> ResolveCommandLine(const std::string& commandLine, std::s
     std::size_t rest = 0;
     if (!commandLine.empty() && commandLine[0] == '"') {
         const auto close = commandLine.find('"', 1);
-        const std::string name = commandLine.substr(1, close == std::string::npos
-                                                           ? std::string::npos
-                                                           : close - 1);
+        const std::string name =
+            commandLine.substr(1, close == std::string::npos ? std::string::npos : close - 1);
         rest = close == std::string::npos ? commandLine.size() : close + 1;
         auto found = FindProgram(name);
         if (!found) {

@@ -27,7 +27,8 @@ TEST(UntrustedHostProblem, RejectsWhatCouldBecomeAnOption) {
     for (const std::string ok : {"myhost", "10.0.0.1", "[::1]", "h:8080", "$(x)", ";x", ""}) {
         EXPECT_EQ(lintara::UntrustedHostProblem(ok), "") << ok;
     }
-    for (const std::string& bad : std::vector<std::string>{"-oProxyCommand=x", "a b", "a\tb", "a\nb", std::string("a\0b", 3),
+    for (const std::string& bad :
+         std::vector<std::string>{"-oProxyCommand=x", "a b", "a\tb", "a\nb", std::string("a\0b", 3),
                                   "a\"b", "a'b", "a\x7f"}) {
         EXPECT_NE(lintara::UntrustedHostProblem(bad), "") << bad;
     }

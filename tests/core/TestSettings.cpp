@@ -24,8 +24,8 @@ TEST(Settings, RoundTrips) {
     };
     const std::vector<Case> cases = {
         {"missing file is created", "", "FTP", "Program", "ftp", "ftp", "[FTP]\r\nProgram=ftp\r\n"},
-        {"missing section appended", "[VNC]\r\nProgram=v\r\n", "FTP", "Options", "HOST",
-         "HOST", "[VNC]\r\nProgram=v\r\n[FTP]\r\nOptions=HOST\r\n"},
+        {"missing section appended", "[VNC]\r\nProgram=v\r\n", "FTP", "Options", "HOST", "HOST",
+         "[VNC]\r\nProgram=v\r\n[FTP]\r\nOptions=HOST\r\n"},
         {"empty value stays a key", "[VNC]\r\nOptions=x\r\n", "VNC", "Options", "", "",
          "[VNC]\r\nOptions=\r\n"},
         {"leading blanks stored, read trimmed", "[SSH]\r\n", "SSH", "Program", "  /usr/bin/ssh  ",
@@ -144,9 +144,11 @@ TEST(Settings, NotAFileIsRefused) {
 TEST(Settings, BatchIsAllOrNothing) {
     TempFolder folder;
     const std::string path = folder.file("Lintara.ini");
-    ASSERT_TRUE(lintara::WriteSettings(
-        path, {{"SSH", "Program", "ssh"}, {"SSH", "Options", "HOST"}, {"DefaultConnection", "Type", "SSH"}},
-        nullptr));
+    ASSERT_TRUE(lintara::WriteSettings(path,
+                                       {{"SSH", "Program", "ssh"},
+                                        {"SSH", "Options", "HOST"},
+                                        {"DefaultConnection", "Type", "SSH"}},
+                                       nullptr));
     EXPECT_EQ(ReadFile(path),
               "[SSH]\r\nProgram=ssh\r\nOptions=HOST\r\n[DefaultConnection]\r\nType=SSH\r\n");
 }

@@ -22,13 +22,12 @@ inline std::vector<std::string> Fields(const uint8_t* data, std::size_t size, st
     return fields;
 }
 
-#define LINTARA_FUZZ_CHECK(condition)                                               \
-    do {                                                                            \
-        if (!(condition)) {                                                         \
-            __builtin_printf("property broken: %s (%s:%d)\n", #condition, __FILE__, \
-                             __LINE__);                                             \
-            __builtin_trap();                                                       \
-        }                                                                           \
+#define LINTARA_FUZZ_CHECK(condition)                                                          \
+    do {                                                                                       \
+        if (!(condition)) {                                                                    \
+            __builtin_printf("property broken: %s (%s:%d)\n", #condition, __FILE__, __LINE__); \
+            __builtin_trap();                                                                  \
+        }                                                                                      \
     } while (0)
 
 }  // namespace lintara::fuzz

@@ -19,8 +19,10 @@ std::string Quote(const std::string& arg) {
             ++backslashes;
             continue;
         }
-        if (c == '"') out.append(backslashes * 2 + 1, '\\');
-        else out.append(backslashes, '\\');
+        if (c == '"')
+            out.append(backslashes * 2 + 1, '\\');
+        else
+            out.append(backslashes, '\\');
         backslashes = 0;
         out.push_back(c);
     }

@@ -11,7 +11,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     using namespace lintara;
-    static const std::string path = "/tmp/lintara-fuzz-launch-" + std::to_string(::getpid()) + ".ini";
+    static const std::string path =
+        "/tmp/lintara-fuzz-launch-" + std::to_string(::getpid()) + ".ini";
     const auto f = fuzz::Fields(data, size, 8);
     std::ofstream(path, std::ios::binary | std::ios::trunc) << f[0];
     const LaunchRequest request{f[1], f[2], f[3], f[4], f[5], f[6], f[7], size % 2 == 0};
@@ -31,12 +32,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         case LaunchKind::Configured:
             if (!message) {
                 LINTARA_FUZZ_CHECK(plan.commandLines.size() == 1);
-                LINTARA_FUZZ_CHECK(plan.commandLines[0] == plan.programPath + " " + plan.programOptions);
+                LINTARA_FUZZ_CHECK(plan.commandLines[0] ==
+                                   plan.programPath + " " + plan.programOptions);
                 LINTARA_FUZZ_CHECK(plan.programPath != kNotConfigured);
             }
             break;
         case LaunchKind::Ping:
-            LINTARA_FUZZ_CHECK(plan.commandLines == std::vector<std::string>{"ping -t " + request.host});
+            LINTARA_FUZZ_CHECK(plan.commandLines ==
+                               std::vector<std::string>{"ping -t " + request.host});
             LINTARA_FUZZ_CHECK(!plan.closeMainWindow);
             break;
         case LaunchKind::Browser:

@@ -18,7 +18,7 @@ struct ShownMessage {
 };
 
 class FakeServices : public PlatformServices {
-public:
+  public:
     int ShowMessage(const std::string& text, int style, const std::string& title) override {
         messages.push_back({text, style, title});
         if (onMessage) onMessage();

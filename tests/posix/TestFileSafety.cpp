@@ -81,7 +81,8 @@ TEST(FileSafety, ConcurrentWritersLoseNothing) {
             bool ok = true;
             for (int round = 1; round <= kRounds; ++round) {
                 for (const auto& key : kKeys) {
-                    ok = WriteSetting(path, section, key, section + "-" + std::to_string(round)) && ok;
+                    ok = WriteSetting(path, section, key, section + "-" + std::to_string(round)) &&
+                         ok;
                 }
             }
             ::_exit(ok ? 0 : 1);

@@ -20,7 +20,7 @@ using lintara::test::ReadRecord;
 using lintara::test::TempFolder;
 
 class StartCommand : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         // The recorder copied to a name with blanks in its folder.
         m_programDir = m_folder.path() / "My Tools";
@@ -47,7 +47,8 @@ TEST_F(StartCommand, ArgvExactlyAsSplit) {
         {"-p 22 host", {"-p", "22", "host"}},
         {"\"two words\" x", {"two words", "x"}},
         {"a;touch X", {"a;touch", "X"}},
-        {"$(touch X) `touch X` && touch X | x", {"$(touch", "X)", "`touch", "X`", "&&", "touch", "X", "|", "x"}},
+        {"$(touch X) `touch X` && touch X | x",
+         {"$(touch", "X)", "`touch", "X`", "&&", "touch", "X", "|", "x"}},
         {"'single' \\\"q\\\"", {"'single'", "\"q\""}},
         {"", {}},
     };
@@ -107,9 +108,13 @@ TEST_F(StartCommand, FailedStartsAreReported) {
     const std::string script = m_folder.file("script");
     lintara::test::WriteFile(script, "echo hi\n");  // no #! line: no shell may run it
     ::chmod(script.c_str(), 0755);
-    const std::vector<std::string> lines = {
-        m_folder.file("missing") + " x", "no-such-program-anywhere -t h", plain, script,
-        m_folder.path().string(), "", "   "};
+    const std::vector<std::string> lines = {m_folder.file("missing") + " x",
+                                            "no-such-program-anywhere -t h",
+                                            plain,
+                                            script,
+                                            m_folder.path().string(),
+                                            "",
+                                            "   "};
     for (const auto& line : lines) {
         SCOPED_TRACE(line);
         const auto result = m_services.StartCommand(line, 1);

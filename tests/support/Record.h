@@ -38,8 +38,8 @@ inline std::optional<Record> ParseRecord(const std::string& bytes) {
 }
 
 // Waits up to timeout for the record file; none means the program never ran.
-inline std::optional<Record> ReadRecord(const std::string& path,
-                                        std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
+inline std::optional<Record> ReadRecord(
+    const std::string& path, std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (!std::filesystem::exists(path)) {
         if (std::chrono::steady_clock::now() > deadline) return std::nullopt;

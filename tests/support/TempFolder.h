@@ -10,7 +10,7 @@
 namespace lintara::test {
 
 class TempFolder {
-public:
+  public:
     TempFolder() {
         std::random_device random;
         m_path = std::filesystem::temp_directory_path() /
@@ -29,7 +29,7 @@ public:
     const std::filesystem::path& path() const { return m_path; }
     std::string file(const std::string& name) const { return (m_path / name).string(); }
 
-private:
+  private:
     std::filesystem::path m_path;
 };
 

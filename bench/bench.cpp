@@ -1,0 +1,285 @@
+// Start-up, memory and Connect-to-exec figures for Lintara, side by side with the
+// floor program, on an X display (a private Xvfb when none is given).
+//
+// Start-up is the time from exec to the MapNotify of the program's top-level window,
+// seen by watching the root window's substructure events; RSS is read 300 ms after the
+// map. Connect-to-exec clicks Connect through XTest and reads the time the recorder,
+// configured as the SSH client, stamped first thing.
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+double Now(clockid_t clock = CLOCK_MONOTONIC) {
+    timespec t;
+    clock_gettime(clock, &t);
+    return t.tv_sec + t.tv_nsec / 1e9;
+}
+
+pid_t Spawn(const std::vector<std::string>& args) {
+    std::vector<char*> argv;
+    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    // The programs' chatter would only blur the table.
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    pid_t pid = -1;
+    const int error = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    return error == 0 ? pid : -1;
+}
+
+bool WaitExit(pid_t pid, double seconds) {
+    const double deadline = Now() + seconds;
+    while (Now() < deadline) {
+        if (waitpid(pid, nullptr, WNOHANG) == pid) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return false;
+}
+
+void Stop(pid_t pid) {
+    kill(pid, SIGTERM);
+    if (!WaitExit(pid, 3)) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+    }
+}
+
+long RssKiB(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
+    }
+    return -1;
+}
+
+// A private X server, when the caller has no display.
+struct PrivateDisplay {
+    pid_t pid = -1;
+    ~PrivateDisplay() {
+        if (pid > 0) Stop(pid);
+    }
+    bool Start() {
+        for (int n = 87; n < 120; ++n) {
+            if (fs::exists("/tmp/.X11-unix/X" + std::to_string(n))) continue;
+            const std::string name = ":" + std::to_string(n);
+            pid = Spawn({"/usr/bin/Xvfb", name, "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+            if (pid < 0) return false;
+            for (int i = 0; i < 500; ++i) {
+                if (Display* d = XOpenDisplay(name.c_str())) {
+                    XCloseDisplay(d);
+                    setenv("DISPLAY", name.c_str(), 1);
+                    return true;
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+            return false;
+        }
+        return false;
+    }
+};
+
+struct Run {
+    double mapSeconds = 0;
+    long rssKiB = 0;
+    std::optional<double> connectSeconds;
+};
+
+// Waits for the first ordinary top-level window to be mapped; returns it.
+std::optional<Window> WaitForMap(Display* display, double seconds) {
+    const double deadline = Now() + seconds;
+    pollfd fd{ConnectionNumber(display), POLLIN, 0};
+    while (Now() < deadline) {
+        while (XPending(display)) {
+            XEvent event;
+            XNextEvent(display, &event);
+            if (event.type == MapNotify && !event.xmap.override_redirect) return event.xmap.window;
+        }
+        poll(&fd, 1, 5);
+    }
+    return std::nullopt;
+}
+
+std::optional<double> RecordedTime(const std::string& path, double seconds) {
+    const double deadline = Now() + seconds;
+    while (Now() < deadline) {
+        if (fs::exists(path)) {
+            std::ifstream in(path);
+            std::string name, size, stamp;
+            in >> name >> size >> stamp;
+            if (name == "time") return std::stod(stamp);
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    return std::nullopt;
+}
+
+std::optional<Run> Measure(Display* display, const std::vector<std::string>& command,
+                           const std::string& record, bool clickConnect) {
+    Window root = DefaultRootWindow(display);
+    XSelectInput(display, root, SubstructureNotifyMask);
+    XSync(display, True);  // drop what earlier runs left
+    fs::remove(record);
+
+    Run run;
+    const double start = Now();
+    const pid_t pid = Spawn(command);
+    if (pid < 0) return std::nullopt;
+    const auto window = WaitForMap(display, 20);
+    if (!window) {
+        Stop(pid);
+        return std::nullopt;
+    }
+    run.mapSeconds = Now() - start;
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    run.rssKiB = RssKiB(pid);
+
+    if (clickConnect) {
+        int x = 0, y = 0;
+        Window child;
+        XTranslateCoordinates(display, *window, root, 0, 0, &x, &y, &child);
+        // The centre of the Connect button (312, 21, 73 x 25 in the window).
+        XTestFakeMotionEvent(display, -1, x + 312 + 36, y + 21 + 12, 0);
+        XTestFakeButtonEvent(display, 1, True, 0);
+        XSync(display, False);
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        const double click = Now(CLOCK_REALTIME);
+        XTestFakeButtonEvent(display, 1, False, 0);
+        XFlush(display);
+        if (const auto stamped = RecordedTime(record, 10)) run.connectSeconds = *stamped - click;
+        if (!WaitExit(pid, 5)) Stop(pid);
+    } else {
+        Stop(pid);
+    }
+    return run;
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    const std::size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+void Report(const char* what, const std::vector<double>& v, const char* unit, double scale) {
+    std::printf("  %-28s median %9.2f %s   min %9.2f   max %9.2f   (n=%zu)\n", what,
+                Median(v) * scale, unit, *std::min_element(v.begin(), v.end()) * scale,
+                *std::max_element(v.begin(), v.end()) * scale, v.size());
+}
+
+int Usage() {
+    std::fprintf(stderr,
+                 "usage: lintara_bench --lintara EXE --floor EXE --recorder EXE [--runs N] "
+                 "[--warmup N]\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string lintara, floor, recorder;
+    int runs = 15, warmup = 2;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string flag = argv[i];
+        if (flag == "--lintara")
+            lintara = argv[i + 1];
+        else if (flag == "--floor")
+            floor = argv[i + 1];
+        else if (flag == "--recorder")
+            recorder = argv[i + 1];
+        else if (flag == "--runs")
+            runs = std::atoi(argv[i + 1]);
+        else if (flag == "--warmup")
+            warmup = std::atoi(argv[i + 1]);
+        else
+            return Usage();
+    }
+    if (lintara.empty() || floor.empty() || recorder.empty() || runs < 1) return Usage();
+
+    PrivateDisplay privateDisplay;
+    if (!std::getenv("DISPLAY") && !privateDisplay.Start()) {
+        std::fprintf(stderr, "no display, and Xvfb could not be started\n");
+        return 1;
+    }
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) {
+        std::fprintf(stderr, "cannot open display %s\n", std::getenv("DISPLAY"));
+        return 1;
+    }
+
+    // Lintara runs from a folder of its own, with the recorder as its SSH client.
+    const fs::path folder =
+        fs::temp_directory_path() / ("lintara-bench-" + std::to_string(getpid()));
+    fs::create_directories(folder);
+    const fs::path exe = folder / "Lintara";
+    fs::copy_file(lintara, exe, fs::copy_options::overwrite_existing);
+    const std::string record = (folder / "ssh.record").string();
+    std::ofstream(folder / "Lintara.ini", std::ios::binary)
+        << "[SSH]\r\nProgram=" << fs::absolute(recorder).string()
+        << "\r\nOptions=-p PORT HOST\r\n[DefaultConnection]\r\nType=SSH\r\n";
+    setenv("LINTARA_RECORD", record.c_str(), 1);
+    const std::vector<std::string> lintaraCommand = {exe.string(), "lintara://benchhost/"};
+    const std::vector<std::string> floorCommand = {fs::absolute(floor).string()};
+
+    std::vector<double> lintaraMap, floorMap, mapRatio, lintaraRss, floorRss, rssRatio, connect;
+    for (int i = 0; i < warmup + runs; ++i) {
+        const auto a = Measure(display, lintaraCommand, record, true);
+        const auto b = Measure(display, floorCommand, record, false);
+        if (!a || !b) {
+            std::fprintf(stderr, "run %d: a window never appeared\n", i);
+            return 1;
+        }
+        if (i < warmup) continue;
+        lintaraMap.push_back(a->mapSeconds);
+        floorMap.push_back(b->mapSeconds);
+        mapRatio.push_back(a->mapSeconds / b->mapSeconds);
+        lintaraRss.push_back(a->rssKiB);
+        floorRss.push_back(b->rssKiB);
+        rssRatio.push_back(double(a->rssKiB) / b->rssKiB);
+        if (a->connectSeconds) connect.push_back(*a->connectSeconds);
+    }
+    XCloseDisplay(display);
+    fs::remove_all(folder);
+
+    std::printf("Lintara vs floor, %d interleaved runs each after %d warm-up\n", runs, warmup);
+    Report("start-up to map, Lintara", lintaraMap, "ms", 1e3);
+    Report("start-up to map, floor", floorMap, "ms", 1e3);
+    Report("start-up ratio (pairwise)", mapRatio, "x ", 1);
+    Report("RSS after map, Lintara", lintaraRss, "MiB", 1.0 / 1024);
+    Report("RSS after map, floor", floorRss, "MiB", 1.0 / 1024);
+    Report("RSS ratio (pairwise)", rssRatio, "x ", 1);
+    if (connect.empty()) {
+        std::printf("  Connect to exec: the recorder never ran\n");
+        return 1;
+    }
+    Report("Connect to exec", connect, "ms", 1e3);
+    return 0;
+}
