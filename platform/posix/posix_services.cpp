@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/posix/desktop_translation.h"
 #include "platform/posix/start_command.h"
 
 namespace lintara {
@@ -25,6 +26,19 @@ int PosixServices::ShowMessage(const std::string& text, int /*style*/, const std
 }
 
 StartResult PosixServices::StartCommand(const std::string& commandLine, int /*windowStyle*/) {
+    // The launch's fixed lines are Windows commands; the desktop has its own equivalents.
+    if (auto desktop = posix::TranslateForDesktop(commandLine, m_mappedDrives)) {
+        if (!desktop->command) {
+            StartResult failed;
+            failed.reason = desktop->reason;
+            return failed;
+        }
+        StartResult result = posix::StartDetached(*desktop->command);
+        if (result.started && !desktop->drive.empty()) {
+            m_mappedDrives[desktop->drive] = desktop->shareUrl;
+        }
+        return result;
+    }
     std::string reason;
     const auto command = posix::ResolveCommandLine(commandLine, &reason);
     if (!command) {

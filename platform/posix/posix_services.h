@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/platform.h"
+#include "platform/posix/desktop_translation.h"
 
 namespace lintara {
 
@@ -22,6 +23,8 @@ class PosixServices : public PlatformServices {
 
   private:
     std::string m_commandLineText;
+    // The share each drive was last mapped to, for a later "explorer DRIVE".
+    posix::MappedDrives m_mappedDrives;
 };
 
 }  // namespace lintara

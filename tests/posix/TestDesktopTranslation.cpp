@@ -1,0 +1,237 @@
+// The fixed Windows command lines started on the desktop: real starts through
+// PosixServices::StartCommand, with the recorder standing in for each desktop program.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/posix/posix_services.h"
+#include "tests/support/Record.h"
+#include "tests/support/TempFolder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using lintara::test::ReadRecord;
+using lintara::test::TempFolder;
+using Argv = std::vector<std::string>;
+
+const std::string kBrowser = R"("C:\Program Files\Internet Explorer\iexplore.exe" )";
+
+class DesktopTranslation : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        m_bin = m_folder.path() / "bin";
+        m_records = m_folder.path() / "records";
+        m_work = m_folder.path() / "work";
+        for (const auto& folder : {m_bin, m_records, m_work}) fs::create_directories(folder);
+        for (const char* name : {"xdg-open", "x-terminal-emulator", "ping", "gio"}) {
+            Provide(name);
+        }
+        m_oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+        // Only the recorders: no real terminal or browser of this machine may answer.
+        ::setenv("PATH", m_bin.c_str(), 1);
+        ::unsetenv("LINTARA_RECORD");
+        ::setenv("LINTARA_RECORD_DIR", m_records.c_str(), 1);
+        // A command that reached a shell would create its files here.
+        m_oldWork = fs::current_path();
+        fs::current_path(m_work);
+    }
+    void TearDown() override {
+        fs::current_path(m_oldWork);
+        ::setenv("PATH", m_oldPath.c_str(), 1);
+        ::unsetenv("LINTARA_RECORD_DIR");
+    }
+
+    void Provide(const std::string& name) { fs::copy_file(LINTARA_RECORDER, m_bin / name); }
+    void Remove(const std::string& name) { fs::remove(m_bin / name); }
+
+    // Starts line and returns what the recorder named program received.
+    lintara::test::Record StartAndRecord(const std::string& line, const std::string& program) {
+        fs::remove_all(m_records);
+        fs::create_directories(m_records);
+        const auto result = m_services.StartCommand(line, lintara::kWindowNormalFocus);
+        EXPECT_TRUE(result.started) << line << ": " << result.reason;
+        const auto record = ReadRecord((m_records / (program + ".record")).string());
+        EXPECT_TRUE(record.has_value()) << program << " never ran for: " << line;
+        return record.value_or(lintara::test::Record{});
+    }
+
+    TempFolder m_folder;
+    fs::path m_bin, m_records, m_work, m_oldWork;
+    std::string m_oldPath;
+    lintara::PosixServices m_services{0, nullptr};
+};
+
+TEST_F(DesktopTranslation, EachFixedCommandStartsItsDesktopEquivalent) {
+    struct Case {
+        std::string line, program;
+        Argv argv;
+        std::string standardInput;
+    };
+    const std::vector<Case> cases = {
+        {kBrowser + "http://myhost", "xdg-open", {"xdg-open", "http://myhost"}, ""},
+        {kBrowser + "https://myhost:8443/x?a=1",
+         "xdg-open",
+         {"xdg-open", "https://myhost:8443/x?a=1"},
+         ""},
+        {"ping -t myhost",
+         "x-terminal-emulator",
+         {"x-terminal-emulator", "-e", "ping", "myhost"},
+         ""},
+        // A blank typed before the host is no part of it.
+        {"ping -t  myhost",
+         "x-terminal-emulator",
+         {"x-terminal-emulator", "-e", "ping", "myhost"},
+         ""},
+        {"net use Z: \\\\myhost\\C$", "gio", {"gio", "mount", "-a", "smb://myhost/C$"}, ""},
+        // gio then asks for the domain (empty: its suggestion) and the password.
+        {"net use Y: \\\\myhost\\ADMIN$ s3cret /USER:admin",
+         "gio",
+         {"gio", "mount", "smb://admin@myhost/ADMIN$"},
+         "\ns3cret\n"},
+        // With the domain in the URL only the password is asked.
+        {"net use X: \\\\myhost\\D$ pw /USER:CORP\\alice",
+         "gio",
+         {"gio", "mount", "smb://CORP;alice@myhost/D$"},
+         "pw\n"},
+        // Empty user and password: every question takes gio's suggestion.
+        {"net use W: \\\\myhost\\C$  /USER:", "gio", {"gio", "mount", "smb://myhost/C$"}, "\n\n\n"},
+        // Names that need it are percent-encoded inside the URL.
+        {"net use U: \\\\myhost\\share\\dir\\ p /USER:a@b",
+         "gio",
+         {"gio", "mount", "smb://a%40b@myhost/share/dir"},
+         "\np\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        const auto record = StartAndRecord(c.line, c.program);
+        EXPECT_EQ(record.argv, c.argv);
+        EXPECT_EQ(record.standardInput, c.standardInput);
+    }
+}
+
+TEST_F(DesktopTranslation, PasswordOnlyOnStandardInput) {
+    const std::string password = "p@ss;$(w0rd)|&`x`";
+    const auto record =
+        StartAndRecord("net use Z: \\\\myhost\\C$ " + password + " /USER:admin", "gio");
+    EXPECT_EQ(record.standardInput, "\n" + password + "\n");
+    for (const auto& argument : record.argv) {
+        EXPECT_EQ(argument.find("p@ss"), std::string::npos) << argument;
+    }
+}
+
+TEST_F(DesktopTranslation, ExplorerOpensTheShareLastMappedOnItsDrive) {
+    // Not mapped yet: a failed start that says why, and nothing opened.
+    auto result = m_services.StartCommand("explorer Z:", 1);
+    EXPECT_FALSE(result.started);
+    EXPECT_NE(result.reason.find("Z:"), std::string::npos) << result.reason;
+
+    StartAndRecord("net use Z: \\\\myhost\\C$", "gio");
+    EXPECT_EQ(StartAndRecord("explorer Z:", "xdg-open").argv,
+              (Argv{"xdg-open", "smb://myhost/C$"}));
+
+    // Mapped again: the later share wins; the drive letter's case does not matter.
+    StartAndRecord("net use Z: \\\\other\\D$ pw /USER:bob", "gio");
+    EXPECT_EQ(StartAndRecord("explorer z:", "xdg-open").argv,
+              (Argv{"xdg-open", "smb://bob@other/D$"}));
+
+    // Another drive stays unmapped.
+    result = m_services.StartCommand("explorer Y:", 1);
+    EXPECT_FALSE(result.started);
+
+    // A mount that could not start maps nothing.
+    Remove("gio");
+    result = m_services.StartCommand("net use Y: \\\\third\\E$", 1);
+    EXPECT_FALSE(result.started);
+    EXPECT_NE(result.reason.find("gio"), std::string::npos) << result.reason;
+    EXPECT_FALSE(m_services.StartCommand("explorer Y:", 1).started);
+
+    // The map belongs to the running program only.
+    lintara::PosixServices fresh(0, nullptr);
+    EXPECT_FALSE(fresh.StartCommand("explorer Z:", 1).started);
+}
+
+TEST_F(DesktopTranslation, ShellMetacharactersReachProgramsAsPlainText) {
+    const std::string host = "h;touch${IFS}A|$(touch B)&&`touch C`>D<E*?'q'\"r\"";
+    EXPECT_EQ(StartAndRecord(kBrowser + "http://" + host, "xdg-open").argv,
+              (Argv{"xdg-open", "http://" + host}));
+    EXPECT_EQ(StartAndRecord("ping -t " + host, "x-terminal-emulator").argv,
+              (Argv{"x-terminal-emulator", "-e", "ping", host}));
+
+    // In a share, a blank or quote would split the words, so the host holds neither.
+    const std::string shareHost = "h;$(touch${IFS}B)|&`touch`";
+    const std::string url = "smb://h;$(touch$%7BIFS%7DB)%7C&%60touch%60/C$";
+    EXPECT_EQ(StartAndRecord("net use Z: \\\\" + shareHost + "\\C$", "gio").argv,
+              (Argv{"gio", "mount", "-a", url}));
+    EXPECT_EQ(StartAndRecord("explorer Z:", "xdg-open").argv, (Argv{"xdg-open", url}));
+
+    for (const char* name : {"A", "B", "C", "D", "E", "touch"}) {
+        EXPECT_FALSE(fs::exists(m_work / name)) << name;
+    }
+}
+
+TEST_F(DesktopTranslation, TerminalsAreTriedInOrder) {
+    // Without x-terminal-emulator the common terminals are tried, each with its own
+    // switch for running a program.
+    Remove("x-terminal-emulator");
+    Provide("xterm");
+    Provide("konsole");
+    EXPECT_EQ(StartAndRecord("ping -t myhost", "konsole").argv,
+              (Argv{"konsole", "-e", "ping", "myhost"}));
+    Remove("konsole");
+    Provide("gnome-terminal");
+    EXPECT_EQ(StartAndRecord("ping -t myhost", "gnome-terminal").argv,
+              (Argv{"gnome-terminal", "--", "ping", "myhost"}));
+}
+
+TEST_F(DesktopTranslation, NoTerminalIsAFailedStart) {
+    Remove("x-terminal-emulator");
+    const auto result = m_services.StartCommand("ping -t myhost", 1);
+    EXPECT_FALSE(result.started);
+    EXPECT_NE(result.reason.find("no terminal program found"), std::string::npos) << result.reason;
+}
+
+TEST_F(DesktopTranslation, UnusableLinesAreFailedStartsWithAReason) {
+    struct Case {
+        std::string line, missingProgram, reasonPart;
+    };
+    const std::vector<Case> cases = {
+        {kBrowser + "http://myhost", "xdg-open", "xdg-utils"},
+        {"net use Z: \\\\myhost\\C$", "gio", "libglib2.0-bin"},
+        {"net use Z: \\\\myhost", "", "\\\\myhost"},
+        {"net use Z: \\\\\\C$", "", "\\\\\\C$"},
+        {"net use Q \\\\myhost\\C$", "", "drive letter"},
+        {"net use Z:", "", "no drive and share"},
+        // The password must not be cut at a blank and half of it sent somewhere.
+        {"net use Z: \\\\myhost\\C$ two words /USER:me", "", "blank"},
+        {"explorer C:\\", "", "nothing to open"},
+        {"ping -t  ", "", "no host"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        if (!c.missingProgram.empty()) Remove(c.missingProgram);
+        const auto result = m_services.StartCommand(c.line, 1);
+        EXPECT_FALSE(result.started);
+        EXPECT_NE(result.reason.find(c.reasonPart), std::string::npos) << result.reason;
+        if (!c.missingProgram.empty()) Provide(c.missingProgram);
+    }
+}
+
+TEST_F(DesktopTranslation, OtherLinesStartAsTheyStand) {
+    // Only the exact composed forms are translated; a configured program named like
+    // one of them starts unchanged.
+    EXPECT_EQ(StartAndRecord("ping myhost", "ping").argv, (Argv{"ping", "myhost"}));
+    const std::string configured = (m_bin / "ping").string();
+    EXPECT_EQ(StartAndRecord(configured + " -t myhost", "ping").argv,
+              (Argv{configured, "-t", "myhost"}));
+    EXPECT_EQ(StartAndRecord("xdg-open ftp://myhost:21/", "xdg-open").argv,
+              (Argv{"xdg-open", "ftp://myhost:21/"}));
+    const auto result = m_services.StartCommand("net view \\\\myhost", 1);
+    EXPECT_FALSE(result.started);
+    EXPECT_NE(result.reason.find("program not found: net"), std::string::npos) << result.reason;
+}
+
+}  // namespace
