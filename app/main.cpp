@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "app/DesktopServices.h"
-#include "main_window/AppIcon.h"
+#include "main_window/Appearance.h"
 #include "main_window/Lintara.h"
 
 namespace {
@@ -35,6 +35,7 @@ int main(int argc, char** argv) {
     int toolkitArgc = 1;
     QApplication application(toolkitArgc, argv);
     application.setWindowIcon(lintara::AppIcon());
+    QApplication::setFont(lintara::LayoutFont());
 
     DesktopServices services(lintara::CreatePlatformServices(argc, argv));
     Lintara window(services, [] { return QFileDialog::getOpenFileName(); });

@@ -19,7 +19,8 @@
 #include "core/port_text.h"
 #include "core/settings.h"
 #include "core/texts.h"
-#include "main_window/AppIcon.h"
+#include "main_window/Appearance.h"
+#include "main_window/WrappingButton.h"
 
 namespace {
 
@@ -88,29 +89,35 @@ void Lintara::CreateControls() {
     PortLabel = Make<QLabel>(ConnectToFrame, "PortLabel", QStringLiteral("Port:"));
     Place(PortLabel, 3480, 405, 375, 255);
 
-    TermServiceOption =
-        Make<QRadioButton>(ConnectToFrame, "TermServiceOption", QStringLiteral("Remote Desktop"));
+    TermServiceOption = Make<WrappingButton<QRadioButton>>(ConnectToFrame, "TermServiceOption",
+                                                           QStringLiteral("Remote Desktop"));
     Place(TermServiceOption, 1440, 840, 975, 375);
-    RDPConsoleOption =
-        Make<QRadioButton>(ConnectToFrame, "RDPConsoleOption", QStringLiteral("RDP Console"));
+    RDPConsoleOption = Make<WrappingButton<QRadioButton>>(ConnectToFrame, "RDPConsoleOption",
+                                                          QStringLiteral("RDP Console"));
     RDPConsoleOption->setToolTip(QStringLiteral("Win2003 Console Only!"));
     Place(RDPConsoleOption, 2520, 840, 1095, 375);
-    VNCOption = Make<QRadioButton>(ConnectToFrame, "VNCOption", QStringLiteral("VNC"));
+    VNCOption =
+        Make<WrappingButton<QRadioButton>>(ConnectToFrame, "VNCOption", QStringLiteral("VNC"));
     Place(VNCOption, 3480, 840, 735, 375);
-    TelnetOption = Make<QRadioButton>(ConnectToFrame, "TelnetOption", QStringLiteral("Telnet"));
+    TelnetOption = Make<WrappingButton<QRadioButton>>(ConnectToFrame, "TelnetOption",
+                                                      QStringLiteral("Telnet"));
     Place(TelnetOption, 4560, 840, 855, 375);
-    SSHOption = Make<QRadioButton>(ConnectToFrame, "SSHOption", QStringLiteral("SSH"));
+    SSHOption =
+        Make<WrappingButton<QRadioButton>>(ConnectToFrame, "SSHOption", QStringLiteral("SSH"));
     Place(SSHOption, 5520, 840, 735, 375);
-    PingOption = Make<QRadioButton>(ConnectToFrame, "PingOption", QStringLiteral("Ping"));
+    PingOption =
+        Make<WrappingButton<QRadioButton>>(ConnectToFrame, "PingOption", QStringLiteral("Ping"));
     Place(PingOption, 5520, 1440, 615, 255);
-    MapDriveOption =
-        Make<QRadioButton>(ConnectToFrame, "MapDriveOption", QStringLiteral("Map a Drive"));
+    MapDriveOption = Make<WrappingButton<QRadioButton>>(ConnectToFrame, "MapDriveOption",
+                                                        QStringLiteral("Map a Drive"));
     Place(MapDriveOption, 1080, 1440, 1215, 255);
-    FTP = Make<QRadioButton>(ConnectToFrame, "FTP", QStringLiteral("FTP"));
+    FTP = Make<WrappingButton<QRadioButton>>(ConnectToFrame, "FTP", QStringLiteral("FTP"));
     Place(FTP, 4560, 1440, 615, 255);
-    HTTPOption = Make<QRadioButton>(ConnectToFrame, "HTTPOption", QStringLiteral("HTTP"));
+    HTTPOption =
+        Make<WrappingButton<QRadioButton>>(ConnectToFrame, "HTTPOption", QStringLiteral("HTTP"));
     Place(HTTPOption, 2520, 1440, 855, 255);
-    HTTPSOption = Make<QRadioButton>(ConnectToFrame, "HTTPSOption", QStringLiteral("HTTPS"));
+    HTTPSOption =
+        Make<WrappingButton<QRadioButton>>(ConnectToFrame, "HTTPSOption", QStringLiteral("HTTPS"));
     Place(HTTPSOption, 3480, 1440, 855, 255);
 
     Options = Make<QPushButton>(ConnectToFrame, "Options");
@@ -118,7 +125,8 @@ void Lintara::CreateControls() {
     Options->setIconSize(QSize(32, 32));
     Place(Options, 240, 720, 975, 615);
 
-    Anonymous = Make<QCheckBox>(MapDriveFrame, "Anonymous", QStringLiteral("Anonymous Access"));
+    Anonymous = Make<WrappingButton<QCheckBox>>(MapDriveFrame, "Anonymous",
+                                                QStringLiteral("Anonymous Access"));
     Place(Anonymous, 5160, 920, 1215, 375);
     UserNameText = Make<QLineEdit>(MapDriveFrame, "UserNameText", QStringLiteral("varo"));
     Place(UserNameText, 960, 960, 1335, 285);

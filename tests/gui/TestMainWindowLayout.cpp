@@ -8,6 +8,7 @@
 #include <QRadioButton>
 #include <QTest>
 
+#include "main_window/Appearance.h"
 #include "main_window/Lintara.h"
 #include "tests/mock/FakeServices.h"
 
@@ -231,6 +232,7 @@ void TestMainWindowLayout::optionButtonsFormOneGroup() {
 }
 
 void TestMainWindowLayout::render() {
+    QApplication::setFont(lintara::LayoutFont());  // as the program does
     Lintara window(m_services, {});
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
