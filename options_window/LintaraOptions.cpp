@@ -19,6 +19,7 @@
 #include "core/launch.h"
 #include "core/settings.h"
 #include "core/texts.h"
+#include "main_window/WrappingButton.h"
 
 namespace {
 
@@ -142,7 +143,8 @@ void LintaraOptions::CreateControls() {
     };
     auto option = [this](QRadioButton*& member, const char* name, const char* caption,
                          QRect place) {
-        member = new QRadioButton(QString::fromUtf8(caption), DefalutFrame);
+        // A caption too wide for its button goes on to a second line, as designed.
+        member = new WrappingButton<QRadioButton>(QString::fromUtf8(caption), DefalutFrame);
         member->setObjectName(QString::fromLatin1(name));
         member->setGeometry(place);
     };

@@ -14,6 +14,7 @@
 #include "core/ini_engine.h"
 #include "core/settings.h"
 #include "core/texts.h"
+#include "main_window/Appearance.h"
 #include "options_window/LintaraOptions.h"
 #include "tests/mock/FakeServices.h"
 #include "tests/support/TempFolder.h"
@@ -112,6 +113,7 @@ void FinishClosing() {
 class TestOptionsWindow : public QObject {
     Q_OBJECT
   private slots:
+    void initTestCase();
     void controls_data();
     void controls();
     void theWindow();
@@ -132,6 +134,10 @@ class TestOptionsWindow : public QObject {
     void lineBreaksNeverReachTheFile();
     void render();
 };
+
+void TestOptionsWindow::initTestCase() {
+    QApplication::setFont(lintara::LayoutFont());  // as the program does
+}
 
 void TestOptionsWindow::controls_data() {
     QTest::addColumn<QString>("kind");
