@@ -1,0 +1,29 @@
+# Windows suites, run under Wine when cross-built: the OS services, the settings backend,
+# the INI engine against the system's own private-profile functions, the version resource.
+if(WIN32)
+    # Started by the services tests: records how it was started.
+    add_executable(lintara_win32_child ${CMAKE_CURRENT_LIST_DIR}/ChildProgram.cpp)
+    target_link_libraries(lintara_win32_child PRIVATE lintara_platform)
+
+    add_executable(lintara_win32_tests
+        ${CMAKE_CURRENT_LIST_DIR}/TestWin32Services.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/TestWin32Settings.cpp
+    )
+    target_link_libraries(lintara_win32_tests PRIVATE lintara_platform GTest::gtest_main)
+    target_compile_definitions(lintara_win32_tests PRIVATE
+        LINTARA_CHILD="$<TARGET_FILE_NAME:lintara_win32_child>")
+    add_dependencies(lintara_win32_tests lintara_win32_child)
+    add_test(NAME lintara_win32_tests COMMAND lintara_win32_tests)
+
+    add_executable(lintara_ini_differential ${CMAKE_CURRENT_LIST_DIR}/TestIniDifferential.cpp)
+    target_link_libraries(lintara_ini_differential PRIVATE lintara_core GTest::gtest_main)
+    add_test(NAME lintara_ini_differential COMMAND lintara_ini_differential)
+
+    # Carries the program's resources and reads them back through the version API.
+    add_executable(lintara_version_tests ${CMAKE_CURRENT_LIST_DIR}/TestVersionResource.cpp)
+    target_link_libraries(lintara_version_tests PRIVATE lintara_resources GTest::gtest_main version)
+    if(EXISTS ${PROJECT_SOURCE_DIR}/resources/lintara.ico)
+        target_compile_definitions(lintara_version_tests PRIVATE LINTARA_HAVE_ICON)
+    endif()
+    add_test(NAME lintara_version_tests COMMAND lintara_version_tests)
+endif()
