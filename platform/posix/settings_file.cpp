@@ -210,6 +210,13 @@ bool PutProfileValues(const std::string& path, const std::vector<SettingWrite>& 
     struct stat info;
     const ReadOutcome outcome = ReadRegularFile(target, before, info, reason);
     if (outcome == ReadOutcome::Failed) return false;
+    // A read-only settings file is the user's way of saying "leave it": the rename
+    // below would replace it regardless, so refuse here as the Windows functions do.
+    if (outcome == ReadOutcome::Read &&
+        ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
+        SetReason(reason, "the file is read-only (" + ErrnoText(errno) + ")");
+        return false;
+    }
 
     std::string after = before;
     for (const auto& write : writes) {

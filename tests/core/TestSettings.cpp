@@ -109,6 +109,19 @@ TEST(Settings, FailedWritesChangeNothingAndSaySo) {
     }));
 }
 
+TEST(Settings, ReadOnlyFileIsNotReplaced) {
+    TempFolder folder;
+    const std::string path = folder.file("Lintara.ini");
+    WriteFile(path, "[A]\r\nk=1\r\n");
+    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+    ASSERT_EQ(::chmod(folder.path().c_str(), 0777), 0);  // the folder itself is writable
+    EXPECT_TRUE(lintara::test::Unprivileged([&] {
+        std::string reason;
+        return !WriteSetting(path, "A", "k", "2", &reason) && !reason.empty() &&
+               ReadFile(path) == "[A]\r\nk=1\r\n";
+    }));
+}
+
 TEST(Settings, NotAFileIsRefused) {
     TempFolder folder;
     const std::string dir = folder.file("Lintara.ini");
