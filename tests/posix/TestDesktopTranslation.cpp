@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/launch.h"
 #include "platform/posix/posix_services.h"
 #include "tests/support/Record.h"
 #include "tests/support/TempFolder.h"
@@ -232,6 +233,54 @@ TEST_F(DesktopTranslation, OtherLinesStartAsTheyStand) {
     const auto result = m_services.StartCommand("net view \\\\myhost", 1);
     EXPECT_FALSE(result.started);
     EXPECT_NE(result.reason.find("program not found: net"), std::string::npos) << result.reason;
+}
+
+}  // namespace
+
+namespace {
+
+// Every connection type, composed by the launch and started for real, with hosts that
+// a shell would run: nothing but the recorders ever runs, and no file X appears.
+TEST_F(DesktopTranslation, HostileHostsThroughEveryConnectionType) {
+    Provide("client");
+    const std::string settings = (m_folder.path() / "Lintara.ini").string();
+    std::string ini;
+    for (const char* section : {"RemoteDesktop", "RDPConsole", "VNC", "Telnet", "SSH", "FTP"}) {
+        ini += std::string("[") + section + "]\r\nProgram=" + (m_bin / "client").string() +
+               "\r\nOptions=HOST PORT\r\n";
+    }
+    lintara::test::WriteFile(settings, ini);
+    const std::vector<std::string> hosts = {"$(touch X)", ";touch X",        "`touch X`",
+                                            "x|touch X",  "x&&touch${IFS}X", "$(touch${IFS}X)"};
+    int started = 0;
+    for (const auto& host : hosts) {
+        for (const auto& type : lintara::ConnectionTypes()) {
+            SCOPED_TRACE(std::string(type.key) + " with " + host);
+            fs::remove_all(m_records);
+            fs::create_directories(m_records);
+            const lintara::LaunchRequest request{std::string(type.key),  host,   "22", "Z:",
+                                                 "\\\\" + host + "\\C$", "varo", "pw", false};
+            const auto plan = lintara::PlanLaunch(
+                request, settings, [&](const std::string& p) { return m_services.FileExists(p); });
+            ASSERT_TRUE(plan.messageText.empty()) << plan.messageText;
+            for (const auto& line : plan.commandLines) {
+                // Some lines are refused (a share with a blank cannot be mounted); none
+                // may run anything but a recorder.
+                if (!m_services.StartCommand(line, lintara::kWindowNormalFocus).started) break;
+                ++started;
+            }
+            for (const auto& entry : fs::directory_iterator(m_bin)) {
+                const auto record = (m_records / (entry.path().filename().string() + ".record"));
+                if (fs::exists(record)) {
+                    EXPECT_TRUE(lintara::test::ReadRecord(record.string()).has_value());
+                }
+            }
+        }
+    }
+    EXPECT_GE(started, static_cast<int>(hosts.size()) * 9);
+    EXPECT_FALSE(fs::exists(m_work / "X"));
+    EXPECT_FALSE(fs::exists(m_folder.path() / "X"));
+    EXPECT_FALSE(fs::exists(m_bin / "X"));
 }
 
 }  // namespace
