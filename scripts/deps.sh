@@ -5,7 +5,8 @@ set -euo pipefail
 
 packages=(build-essential cmake pkg-config libgtest-dev nlohmann-json3-dev qt6-base-dev libgl-dev)
 case "${1:-build}" in
-test) packages+=(clang-format clang libclang-rt-14-dev desktop-file-utils appstream xdg-utils) ;;
+test) packages+=(clang-format clang libclang-rt-14-dev desktop-file-utils appstream xdg-utils
+          mingw-w64 wine wine64) ;;
 bench) packages+=(xvfb libx11-dev libxtst-dev) ;;
 esac
 

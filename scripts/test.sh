@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds Lintara and runs every test: the plain build, the same tests under
-# AddressSanitizer + UndefinedBehaviorSanitizer, and bounded fuzzing runs. GUI tests use
-# Qt's offscreen platform, so no display is needed.
-# LINTARA_STAGES picks stages (default: "plain sanitize fuzz"); FUZZ_SECONDS bounds fuzzing.
+# AddressSanitizer + UndefinedBehaviorSanitizer, bounded fuzzing runs, and the Windows
+# build under Wine. GUI tests use Qt's offscreen platform, so no display is needed.
+# LINTARA_STAGES picks stages (default: "plain sanitize fuzz windows"); FUZZ_SECONDS
+# bounds fuzzing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,7 +11,7 @@ scripts/deps.sh test
 
 export QT_QPA_PLATFORM=offscreen
 jobs=$(nproc)
-stages=${LINTARA_STAGES:-plain sanitize fuzz}
+stages=${LINTARA_STAGES:-plain sanitize fuzz windows}
 
 stage() { echo; echo "=== $* ==="; }
 
@@ -34,6 +35,10 @@ for s in $stages; do
     fuzz)
         stage "fuzzing (${FUZZ_SECONDS:-30}s a target)"
         scripts/fuzz.sh
+        ;;
+    windows)
+        stage "cross-build for Windows and test under Wine"
+        scripts/test-windows.sh
         ;;
     *)
         echo "unknown stage: $s" >&2
