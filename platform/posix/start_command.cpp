@@ -5,10 +5,11 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 #include <fcntl.h>
+#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -28,20 +29,6 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
-// What the helper processes tell the parent through the status pipe.
-struct Report {
-    int kind;  // kPid or kError
-    int value;
-};
-constexpr int kPid = 1;
-constexpr int kError = 2;
-
-void SendReport(int fd, int kind, int value) {
-    const Report report{kind, value};
-    while (::write(fd, &report, sizeof report) < 0 && errno == EINTR) {
-    }
-}
-
 }  // namespace
 
 std::optional<std::string> FindProgram(const std::string& name) {
@@ -56,9 +43,11 @@ std::optional<std::string> FindProgram(const std::string& name) {
     while (begin <= path.size()) {
         auto end = path.find(':', begin);
         if (end == std::string::npos) end = path.size();
-        std::string folder = path.substr(begin, end - begin);
+        std::string_view folder = std::string_view(path).substr(begin, end - begin);
         if (folder.empty()) folder = ".";
-        const std::string candidate = folder + "/" + name;
+        std::string candidate(folder);
+        candidate += '/';
+        candidate += name;
         if (IsRegularFile(candidate) && ::access(candidate.c_str(), X_OK) == 0) return candidate;
         begin = end + 1;
     }
@@ -111,8 +100,6 @@ std::optional<Command> ResolveCommandLine(const std::string& commandLine, std::s
 
 StartResult StartDetached(const Command& command) {
     StartResult result;
-    // Everything the children need is prepared here: after fork only async-signal-safe
-    // calls are allowed.
     std::vector<char*> argv;
     for (const auto& arg : command.argv) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
@@ -142,77 +129,43 @@ StartResult StartDetached(const Command& command) {
         return result;
     }
 
-    int status[2];
-    if (::pipe2(status, O_CLOEXEC) != 0) {
-        result.reason = std::strerror(errno);
-        ::close(input);
-        return result;
-    }
-
-    const pid_t child = ::fork();
-    if (child < 0) {
-        result.reason = std::strerror(errno);
-        ::close(input);
-        ::close(status[0]);
-        ::close(status[1]);
-        return result;
-    }
-    if (child == 0) {
-        // Intermediate process: a new session, then the real program in a grandchild
-        // so that it is reparented and never left as our zombie.
-        ::setsid();
-        const pid_t grandchild = ::fork();
-        if (grandchild < 0) {
-            SendReport(status[1], kError, errno);
-            ::_exit(127);
-        }
-        if (grandchild > 0) {
-            SendReport(status[1], kPid, static_cast<int>(grandchild));
-            ::_exit(0);
-        }
-        sigset_t none;
-        sigemptyset(&none);
-        ::sigprocmask(SIG_SETMASK, &none, nullptr);
-        struct sigaction defaults;
-        std::memset(&defaults, 0, sizeof defaults);
-        defaults.sa_handler = SIG_DFL;
-        for (int s = 1; s < NSIG; ++s) ::sigaction(s, &defaults, nullptr);
-        if (::dup2(input, STDIN_FILENO) < 0) {
-            SendReport(status[1], kError, errno);
-            ::_exit(127);
-        }
-        // No descriptor of ours leaks into the program (the status pipe closes on exec).
-        ::syscall(SYS_close_range, 3U, ~0U, 4U /* CLOSE_RANGE_CLOEXEC */);
-        ::execve(command.program.c_str(), argv.data(), environ);
-        SendReport(status[1], kError, errno);
-        ::_exit(127);
-    }
-
+    // posix_spawn shares our memory until exec instead of copying it as fork does, so
+    // a start costs the same however large this process is, and a failed exec comes
+    // back as its error.
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, input, STDIN_FILENO);
+    // No descriptor of ours leaks into the program.
+    posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t none, all;
+    sigemptyset(&none);
+    sigfillset(&all);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setsigdefault(&attributes, &all);
+    // Its own session: closing Lintara's terminal or window never takes it along.
+    posix_spawnattr_setflags(&attributes,
+                             POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    pid_t pid = -1;
+    const int error =
+        ::posix_spawn(&pid, command.program.c_str(), &actions, &attributes, argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&actions);
     ::close(input);
-    ::close(status[1]);
-    int childStatus = 0;
-    while (::waitpid(child, &childStatus, 0) < 0 && errno == EINTR) {
-    }
-    Report report;
-    int error = 0;
-    for (;;) {
-        const ssize_t n = ::read(status[0], &report, sizeof report);
-        if (n < 0 && errno == EINTR) continue;
-        if (n != static_cast<ssize_t>(sizeof report)) break;
-        if (report.kind == kPid) result.taskId = report.value;
-        if (report.kind == kError) error = report.value;
-    }
-    ::close(status[0]);
     if (error != 0) {
-        result.reason = std::strerror(error);
-        if (error == ENOEXEC) result.reason = "it is not a program this system can run";
+        result.reason =
+            error == ENOEXEC ? "it is not a program this system can run" : std::strerror(error);
         return result;
     }
-    if (result.taskId == 0) {
-        result.reason = "the program could not be started";
-        return result;
-    }
+    // Reaped when it ends, so it never lingers as a zombie; if Lintara ends first, the
+    // program is handed to the system and goes on.
+    std::thread([pid] {
+        while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+        }
+    }).detach();
     result.started = true;
+    result.taskId = pid;
     return result;
 }
 
