@@ -6,9 +6,14 @@
 namespace lintara {
 
 QIcon AppIcon() {
-    QIcon icon;
-    icon.addFile(QStringLiteral(":/icons/lintara-32.png"), QSize(32, 32));
-    icon.addFile(QStringLiteral(":/icons/lintara-48.png"), QSize(48, 48));
+    // One icon for the program, both windows and the Options button, so each image is
+    // decoded once.
+    static const QIcon icon = [] {
+        QIcon images;
+        images.addFile(QStringLiteral(":/icons/lintara-32.png"), QSize(32, 32));
+        images.addFile(QStringLiteral(":/icons/lintara-48.png"), QSize(48, 48));
+        return images;
+    }();
     return icon;
 }
 
