@@ -58,14 +58,6 @@ std::string ReplaceAll(std::string_view text, std::string_view word, std::string
     return out;
 }
 
-namespace {
-std::string TrimSpaces(std::string s) {
-    s.erase(s.find_last_not_of(' ') + 1);
-    s.erase(0, std::min(s.find_first_not_of(' '), s.size()));
-    return s;
-}
-}  // namespace
-
 void LoadLaunchProgram(const std::string& section, const std::string& settingsPath,
                        const std::string& host, const std::string& port, std::string& ProgramPath,
                        std::string& ProgramOptions) {

@@ -6,13 +6,11 @@
 
 namespace lintara {
 
-namespace {
-std::string TrimSpaces(const std::string& s) {
-    const auto first = s.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return s.substr(first, s.find_last_not_of(' ') - first + 1);
+std::string TrimSpaces(std::string_view text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) return {};
+    return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
 }
-}  // namespace
 
 std::string ReadSetting(const std::string& settingsPath, const std::string& section,
                         const std::string& key, const std::string& defaultValue) {

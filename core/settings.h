@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace lintara {
@@ -16,6 +17,9 @@ std::string ReadSetting(const std::string& settingsPath, const std::string& sect
 // false: nothing changed (file or folder not writable, path not a file, ...).
 bool WriteSetting(const std::string& settingsPath, const std::string& section,
                   const std::string& key, const std::string& value);
+
+// text less its spaces at both ends (tabs stay): how setting values are cleaned.
+std::string TrimSpaces(std::string_view text);
 
 // Like WriteSetting; on failure *reason says why in words.
 bool WriteSetting(const std::string& settingsPath, const std::string& section,
