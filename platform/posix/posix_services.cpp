@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/posix/desktop_translation.h"
@@ -50,8 +49,7 @@ StartResult PosixServices::StartCommand(const std::string& commandLine, int /*wi
 }
 
 bool PosixServices::FileExists(const std::string& path) {
-    struct stat info;
-    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+    return posix::IsRegularFile(path);
 }
 
 std::string PosixServices::ApplicationFolder() {

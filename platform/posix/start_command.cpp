@@ -20,16 +20,16 @@ extern char** environ;
 namespace lintara::posix {
 namespace {
 
-bool IsRegularFile(const std::string& path) {
-    struct stat info;
-    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
-
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
 }  // namespace
+
+bool IsRegularFile(const std::string& path) {
+    struct stat info;
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
 
 std::optional<std::string> FindProgram(const std::string& name) {
     if (name.empty()) return std::nullopt;

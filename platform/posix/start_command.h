@@ -16,6 +16,9 @@ struct Command {
     std::string standardInput;      // bytes the program reads on stdin (else /dev/null)
 };
 
+// An existing ordinary file, after following links.
+bool IsRegularFile(const std::string& path);
+
 // The program path for name: a name with a '/' is taken as it is (when it names an
 // ordinary file); a bare name is looked up on PATH (executable files only).
 std::optional<std::string> FindProgram(const std::string& name);

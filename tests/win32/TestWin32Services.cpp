@@ -13,6 +13,7 @@
 
 #include "core/platform.h"
 #include "platform/win32/win32_services.h"
+#include "tests/support/Record.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
@@ -25,28 +26,12 @@ using lintara::test::WriteFile;
 
 using Record = std::map<std::string, std::string>;
 
-std::optional<Record> ParseRecord(const std::string& bytes) {
-    Record record;
-    std::size_t p = 0;
-    while (p < bytes.size()) {
-        const auto space = bytes.find(' ', p);
-        const auto space2 = bytes.find(' ', space + 1);
-        if (space == std::string::npos || space2 == std::string::npos) return std::nullopt;
-        const std::size_t size = std::stoul(bytes.substr(space + 1, space2 - space - 1));
-        record[bytes.substr(p, space - p)] = bytes.substr(space2 + 1, size);
-        p = space2 + 1 + size + 1;
-    }
-    return record;
-}
-
 // Waits for the child's record; none means the child never ran.
 std::optional<Record> WaitForRecord(const std::string& path) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (!std::filesystem::exists(path)) {
-        if (std::chrono::steady_clock::now() > deadline) return std::nullopt;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return ParseRecord(ReadFile(path));
+    if (!lintara::test::WaitForFile(path, std::chrono::seconds(30))) return std::nullopt;
+    const auto fields = lintara::test::ParseFields(ReadFile(path));
+    if (!fields) return std::nullopt;
+    return Record(fields->begin(), fields->end());
 }
 
 class Win32ServicesTest : public ::testing::Test {
