@@ -26,5 +26,10 @@ unset DISPLAY WAYLAND_DISPLAY
 trap 'wineserver -k 2>/dev/null || true; rm -rf "$WINEPREFIX"' EXIT
 wineboot -i >/dev/null 2>&1 || true
 wineserver -w
+# One server for the whole run: left to itself it quits after a few idle seconds, and
+# tests started in parallel then race to start the next one. Its background services
+# start here, so no test's output stays open behind them.
+wineserver -p
+wineboot >/dev/null 2>&1 </dev/null || true
 
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
