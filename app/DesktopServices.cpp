@@ -22,6 +22,10 @@ lintara::StartResult DesktopServices::StartCommand(const std::string& commandLin
     return m_platform->StartCommand(commandLine, windowStyle);
 }
 
+lintara::TaskOutcome DesktopServices::PollTask(long taskId) {
+    return m_platform->PollTask(taskId);
+}
+
 bool DesktopServices::FileExists(const std::string& path) {
     return m_platform->FileExists(path);
 }

@@ -14,6 +14,7 @@ class DesktopServices : public lintara::PlatformServices {
     int ShowMessage(const std::string& text, int style, const std::string& title) override;
 
     lintara::StartResult StartCommand(const std::string& commandLine, int windowStyle) override;
+    lintara::TaskOutcome PollTask(long taskId) override;
     bool FileExists(const std::string& path) override;
     std::string ApplicationFolder() override;
     char PathSeparator() const override;

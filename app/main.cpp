@@ -36,6 +36,10 @@ int main(int argc, char** argv) {
     QApplication application(toolkitArgc, argv);
     application.setWindowIcon(lintara::AppIcon());
     QApplication::setFont(lintara::LayoutFont());
+    // The program ends where Lintara ends it (a launch, the missing settings file, the
+    // user closing the main window), never because a message box or a file dialog
+    // closed while the main window was hidden behind the Options window.
+    QApplication::setQuitOnLastWindowClosed(false);
 
     DesktopServices services(lintara::CreatePlatformServices(argc, argv));
     Lintara window(services, [] { return QFileDialog::getOpenFileName(); });

@@ -1,6 +1,10 @@
 // Command-line host and Windows argument splitting.
 #include "core/command_line.h"
 
+#include <algorithm>
+
+#include "core/address.h"
+
 namespace lintara {
 
 std::string HostFromCommandLine(const std::string& commandLineText) {
@@ -13,18 +17,72 @@ std::string HostFromCommandLine(const std::string& commandLineText) {
         second + 1, third == std::string::npos ? std::string::npos : third - second - 1);
 }
 
-std::string UntrustedHostProblem(const std::string& host) {
-    if (!host.empty() && host[0] == '-')
-        return "it begins with \"-\" and would be read as an option";
-    for (unsigned char c : host) {
-        if (c == ' ' || c == '\t') return "it holds a blank";
-        if (c < 0x20 || c == 0x7F) return "it holds a control character";
-        if (c == '"' || c == '\'') return "it holds a quotation mark";
+namespace {
+
+constexpr std::size_t kMaxHostName = 253;
+
+bool IsNameCharacter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '_';
+}
+
+// Letters, digits, "-" and "_" in labels joined by "."; none empty, none beginning or
+// ending with "-"; an optional final ".".
+bool IsHostName(std::string_view name) {
+    if (name.empty() || name.size() > kMaxHostName) return false;
+    if (name.back() == '.') name.remove_suffix(1);
+    if (name.empty()) return false;
+    std::size_t begin = 0;
+    for (;;) {
+        const auto end = std::min(name.find('.', begin), name.size());
+        const std::string_view label = name.substr(begin, end - begin);
+        if (label.empty() || label.front() == '-' || label.back() == '-') return false;
+        for (const char c : label) {
+            if (!IsNameCharacter(c)) return false;
+        }
+        if (end == name.size()) return true;
+        begin = end + 1;
     }
+}
+
+}  // namespace
+
+std::string UntrustedHostProblem(const std::string& host) {
+    if (host.empty()) return {};  // nothing is taken, and nothing is wrong
+    if (host.size() > 2 && host.front() == '[' && host.back() == ']') {
+        if (ParsesAsAddress(host.substr(1, host.size() - 2), true)) return {};
+        return "it is not an IPv6 address";
+    }
+    if (ParsesAsAddress(host, false) || ParsesAsAddress(host, true)) return {};
+    // A name made of digits and dots alone is a malformed address, not a name.
+    if (host.find_first_not_of("0123456789.") == std::string::npos)
+        return "it is not a valid IPv4 address";
+    if (host.size() > kMaxHostName) return "it is longer than a host name can be";
+    if (!IsHostName(host)) return "it is neither a host name nor an IP address";
     return {};
 }
 
+std::string ShownSafely(std::string_view text, std::size_t maxLength) {
+    static const char hex[] = "0123456789ABCDEF";
+    std::string shown;
+    std::size_t count = 0;
+    for (const char c : text) {
+        if (count == maxLength) return shown + "...";
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte < 0x7F) {
+            shown += c;
+        } else {
+            shown += "\\x";
+            shown += hex[byte >> 4];
+            shown += hex[byte & 0xF];
+        }
+        ++count;
+    }
+    return shown;
+}
+
 namespace {
+
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }

@@ -12,10 +12,16 @@ namespace lintara {
 // empty when the text holds fewer than two "/".
 std::string HostFromCommandLine(const std::string& commandLineText);
 
-// Why a host handed on the command line (perhaps from a link) must not be used, or
-// empty when it may: it would reach a client as an option (starts with "-"), or it
-// holds a blank, a tab, a control character or a quote.
+// Why a host handed on the command line (perhaps from a link on a web page) must not
+// be used, or empty when it may. Only three shapes pass: a host name (ASCII letters,
+// digits, "-" and "_", labels joined by ".", no label beginning or ending with "-",
+// an optional final ".", at most 253 characters), an IPv4 address, or an IPv6
+// address, bare or in brackets, as the system's address parser reads them.
 std::string UntrustedHostProblem(const std::string& host);
+
+// The text as it can be shown in a message: printable ASCII as it is, every other
+// byte as \xNN, cut after maxLength characters with "..." added.
+std::string ShownSafely(std::string_view text, std::size_t maxLength = 80);
 
 // argv as the Microsoft C runtime builds it from a command line: the program name
 // (up to the first blank outside quotes, quotes removed), then the arguments.

@@ -20,6 +20,17 @@ struct StartResult {
     std::string reason;
 };
 
+// What has become of a started program, as far as is known at the moment of asking.
+enum class TaskState { Running, Succeeded, Failed };
+struct TaskOutcome {
+    TaskState state = TaskState::Running;
+    std::string program;      // as the user knows it: the name it was started by
+    std::string status;       // how it failed: "exit status 2", "signal 9 (Killed)"
+    std::string errorOutput;  // the end of its error output, where it was captured
+    // One of Lintara's own short commands (a mount): worth waiting for past the watch.
+    bool ownCommand = false;
+};
+
 class PlatformServices {
   public:
     virtual ~PlatformServices() = default;
@@ -32,6 +43,10 @@ class PlatformServices {
     // The line names the program first (in double quotes when its path has blanks, or
     // a bare name found on the search path), then its arguments. Never runs a shell.
     virtual StartResult StartCommand(const std::string& commandLine, int windowStyle) = 0;
+
+    // The outcome so far of a program started with StartCommand, by its task number.
+    // Never blocks. An unknown task number counts as succeeded.
+    virtual TaskOutcome PollTask(long taskId) = 0;
 
     // True only for an existing ordinary file; folders and missing paths give false.
     virtual bool FileExists(const std::string& path) = 0;

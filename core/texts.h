@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace lintara::texts {
 
@@ -29,6 +30,31 @@ inline std::string StartFailed(const std::string& program, const std::string& re
 inline std::string SaveFailed(const std::string& settingsPath, const std::string& reason) {
     return "Could not save the settings to " + settingsPath + ": " + reason +
            "\nNothing was changed; your edits are still here.";
+}
+
+// A started program that ended at once, with the last lines of what it said, if kept.
+inline std::string EndedAtOnce(const std::string& program, const std::string& status,
+                               const std::string& errorOutput) {
+    constexpr std::size_t kLines = 8, kLongest = 200;
+    std::vector<std::string> lines(1);
+    for (const char c : errorOutput) {
+        if (c == '\n') {
+            lines.emplace_back();
+        } else if (static_cast<unsigned char>(c) >= 0x20 || c == '\t') {
+            // Carriage returns and escapes of progress output are left out.
+            if (lines.back().size() < kLongest) lines.back() += c;
+        }
+    }
+    std::erase_if(lines, [](const std::string& line) {
+        return line.find_first_not_of(" \t") == std::string::npos;
+    });
+    std::string text = program + " ended at once with " + status + ".";
+    if (lines.empty()) return text;
+    text += "\n\nIt said:";
+    for (std::size_t i = lines.size() > kLines ? lines.size() - kLines : 0; i < lines.size(); ++i) {
+        text += "\n" + lines[i];
+    }
+    return text;
 }
 
 inline std::string CommandLineHostIgnored(const std::string& host, const std::string& why) {

@@ -2,6 +2,7 @@
 #include "main_window/Lintara.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QIcon>
@@ -11,6 +12,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QShowEvent>
+#include <QTimer>
 #include <algorithm>
 #include <cmath>
 
@@ -182,6 +184,9 @@ void Lintara::ConnectHandlers() {
         });
     }
     connect(ConnectButton, &QPushButton::clicked, this, &Lintara::ConnectButton_Click);
+    // Quick connect: type the host, press Enter.
+    connect(ConnectText, &QLineEdit::returnPressed, this, &Lintara::ConnectButton_Click);
+    connect(PortText, &QLineEdit::returnPressed, this, &Lintara::ConnectButton_Click);
     connect(Options, &QPushButton::clicked, this, &Lintara::Options_Click);
     connect(ConnectText, &QLineEdit::textChanged, this, &Lintara::ConnectText_Change);
     connect(Anonymous, &QCheckBox::clicked, this, &Lintara::Anonymous_Click);
@@ -223,6 +228,13 @@ void Lintara::showEvent(QShowEvent* event) {
     }
 }
 
+void Lintara::closeEvent(QCloseEvent* event) {
+    QWidget::closeEvent(event);
+    if (m_ending) return;
+    m_ending = true;
+    m_services.EndProgram();
+}
+
 // ---- Start-up ----
 
 void Lintara::Form_Load() {
@@ -230,6 +242,7 @@ void Lintara::Form_Load() {
     if (!m_services.FileExists(SettingsPath)) {
         m_services.ShowMessage(lintara::texts::SettingsMissing(SettingsPath), lintara::kStyleError,
                                lintara::texts::kTitleFatal);
+        m_ending = true;
         close();
         m_services.EndProgram();
         return;
@@ -239,15 +252,16 @@ void Lintara::Form_Load() {
     if (commandLine.empty()) {
         MoveInTabOrder(ConnectText, 0);
     } else {
-        // The command line may come from a link: a host that a client would read as
-        // an option, or that could split into several arguments, is not taken.
+        // The command line may come from a link on a web page: only a host name or an
+        // IP address is taken, nothing a client or a terminal could read as more.
         const std::string host = lintara::HostFromCommandLine(commandLine);
         const std::string problem = lintara::UntrustedHostProblem(host);
         if (problem.empty()) {
             ConnectText->setText(FromStd(host));
         } else {
-            m_services.ShowMessage(lintara::texts::CommandLineHostIgnored(host, problem),
-                                   lintara::kStyleError, lintara::texts::kTitleError);
+            m_services.ShowMessage(
+                lintara::texts::CommandLineHostIgnored(lintara::ShownSafely(host), problem),
+                lintara::kStyleError, lintara::texts::kTitleError);
         }
     }
 
@@ -417,6 +431,7 @@ void Lintara::LaunchConnection() {
         m_services.ShowMessage(plan.messageText, lintara::kStyleError, plan.messageTitle);
         return;
     }
+    std::vector<long> tasks;
     for (const std::string& line : plan.commandLines) {
         const lintara::StartResult result =
             m_services.StartCommand(line, lintara::kWindowNormalFocus);
@@ -429,11 +444,57 @@ void Lintara::LaunchConnection() {
                                    lintara::kStyleError, lintara::texts::kTitleError);
             return;
         }
+        tasks.push_back(result.taskId);
     }
-    if (plan.closeMainWindow) {
-        close();
+    // Gone at once, as a closed window would be; back with every value if what was
+    // started fails at once.
+    if (plan.closeMainWindow) hide();
+    Watch(std::move(tasks), plan.closeMainWindow);
+}
+
+void Lintara::Watch(std::vector<long> tasks, bool endsProgram) {
+    m_watches.push_back({lintara::StartWatch(std::move(tasks)), endsProgram});
+    CheckWatches();
+    if (!m_watches.empty() && !m_ending) {
+        if (!m_watchTimer) {
+            m_watchTimer = new QTimer(this);
+            m_watchTimer->setInterval(20);
+            connect(m_watchTimer, &QTimer::timeout, this, &Lintara::CheckWatches);
+        }
+        m_watchTimer->start();
+    }
+}
+
+void Lintara::CheckWatches() {
+    // A message box below runs the event loop, and with it this timer.
+    if (m_checking || m_ending) return;
+    m_checking = true;
+    std::vector<std::string> failures;
+    bool end = false;
+    for (auto it = m_watches.begin(); it != m_watches.end();) {
+        const auto verdict = it->watch.Check(m_services);
+        if (verdict == lintara::StartWatch::Verdict::Watching) {
+            ++it;
+            continue;
+        }
+        if (verdict == lintara::StartWatch::Verdict::Failed) {
+            failures.push_back(it->watch.FailureText());
+        } else if (it->endsProgram) {
+            end = true;
+        }
+        it = m_watches.erase(it);
+    }
+    if (m_watches.empty() && m_watchTimer) m_watchTimer->stop();
+    if (!failures.empty()) {
+        show();
+        for (const std::string& text : failures) {
+            m_services.ShowMessage(text, lintara::kStyleError, lintara::texts::kTitleError);
+        }
+    } else if (end) {
+        m_ending = true;
         m_services.EndProgram();
     }
+    m_checking = false;
 }
 
 // ---- Options ----

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/platform.h"
+#include "core/start_watch.h"
 #include "options_window/LintaraOptions.h"
 
 class QCheckBox;
@@ -16,6 +17,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QTimer;
 
 class Lintara : public QWidget {
     Q_OBJECT
@@ -86,6 +88,8 @@ class Lintara : public QWidget {
 
   protected:
     void showEvent(QShowEvent* event) override;
+    // The user closed the window: the program ends.
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     void CreateControls();
@@ -99,9 +103,21 @@ class Lintara : public QWidget {
     void Select(QRadioButton* option);
     void MoveInTabOrder(QWidget* control, int index);
     void ApplyTabOrder();
+    void Watch(std::vector<long> tasks, bool endsProgram);
+    void CheckWatches();
 
     lintara::PlatformServices& m_services;
     FileOpenFunction m_fileOpen;
     std::vector<QWidget*> m_tabOrder;  // every control, by tab index
     bool m_shownBefore = false;
+    bool m_ending = false;  // the program is ending: closing the window ends nothing more
+    // What launches started, watched for an early failure; endsProgram for a launch
+    // that hid the window and ends the program once the watch is over.
+    struct Watched {
+        lintara::StartWatch watch;
+        bool endsProgram;
+    };
+    std::vector<Watched> m_watches;
+    QTimer* m_watchTimer = nullptr;
+    bool m_checking = false;
 };

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/command_line.h"
+#include "platform/posix/terminals.h"
 
 namespace lintara::posix {
 namespace {
@@ -13,25 +14,6 @@ using Words = std::vector<std::string>;
 
 constexpr std::string_view kBrowserProgram =
     R"("C:\Program Files\Internet Explorer\iexplore.exe" )";
-
-// Terminals tried for ping, in order, with the switch after which each runs a program
-// and its arguments directly (empty: the program follows at once).
-struct Terminal {
-    const char* name;
-    const char* runSwitch;
-};
-constexpr Terminal kTerminals[] = {
-    {"x-terminal-emulator", "-e"},
-    {"gnome-terminal", "--"},
-    {"konsole", "-e"},
-    {"xfce4-terminal", "-x"},
-    {"mate-terminal", "-x"},
-    {"terminator", "-x"},
-    {"alacritty", "-e"},
-    {"kitty", ""},
-    {"foot", ""},
-    {"xterm", "-e"},
-};
 
 std::string TrimBlanks(std::string_view text) {
     const auto first = text.find_first_not_of(' ');
@@ -124,22 +106,15 @@ std::optional<DesktopCommand> Ping(const std::string& line, const Words&, const 
     // The host as typed, blanks around it aside: one argument, whatever it holds.
     const std::string host = TrimBlanks(std::string_view(line).substr(prefix.size()));
     if (host.empty()) return Failed("there is no host to ping");
-    std::string names;
-    for (const auto& terminal : kTerminals) {
-        if (const auto path = FindProgram(terminal.name)) {
-            Command command{*path, {terminal.name}, {}};
-            if (*terminal.runSwitch != '\0') command.argv.push_back(terminal.runSwitch);
-            command.argv.push_back("ping");
-            command.argv.push_back(host);
-            DesktopCommand result;
-            result.command = std::move(command);
-            return result;
-        }
-        names += names.empty() ? "" : ", ";
-        names += terminal.name;
-    }
-    return Failed("no terminal program found to run ping in (tried " + names +
-                  "); install one, for example the Debian package xterm");
+    // Without ping a terminal would show its own complaint and then a shell.
+    const auto ping = FindProgram("ping");
+    if (!ping) return Failed("ping was not found on PATH (Debian package iputils-ping)");
+    std::string reason;
+    auto command = InTerminal({*ping, host}, &reason);
+    if (!command) return Failed(reason);
+    DesktopCommand result;
+    result.command = std::move(command);
+    return result;
 }
 
 // net use DRIVE \\HOST\SHARE [PASSWORD /USER:[DOMAIN\]NAME]: gio mounts the share; its
@@ -194,6 +169,7 @@ std::optional<DesktopCommand> NetUse(const std::string& line, const Words& words
     }
     result.drive = *drive;
     result.shareUrl = *url;
+    result.captureErrors = true;
     return result;
 }
 
@@ -210,7 +186,9 @@ std::optional<DesktopCommand> Explorer(const std::string& line, const Words& wor
         return Failed("no network share has been mapped to " + text +
                       " since Lintara started, so there is nothing to open");
     }
-    return Program("xdg-open", "xdg-utils", {mapped->second});
+    DesktopCommand result = Program("xdg-open", "xdg-utils", {mapped->second});
+    result.openedDrive = *drive;
+    return result;
 }
 
 // The one table: each row recognises its own command line, or gives none.

@@ -18,11 +18,17 @@ struct DesktopCommand {
     std::string reason;  // set when command is empty
     // A mount: the drive and the share's URL, to remember once the mount has started.
     std::string drive, shareUrl;
+    // Opening a share: the drive whose mount must have succeeded first.
+    std::string openedDrive;
+    // A short command of Lintara's own, whose error output is worth reporting.
+    bool captureErrors = false;
 };
 
 // Translates the four fixed command lines of the launch, by one table:
 //   "C:\Program Files\Internet Explorer\iexplore.exe" URL  ->  xdg-open URL
 //   ping -t HOST                                           ->  a terminal running ping HOST
+//                                                              (ping and HOST as two
+//                                                              arguments of the terminal)
 //   net use DRIVE \\HOST\SHARE [PASSWORD /USER:NAME]       ->  gio mount [-a]
 //   smb://[NAME@]HOST/SHARE
 //                                                              (answers, the password among

@@ -9,6 +9,7 @@
 
 #include "platform/posix/desktop_translation.h"
 #include "platform/posix/start_command.h"
+#include "platform/posix/terminals.h"
 
 namespace lintara {
 
@@ -32,20 +33,29 @@ StartResult PosixServices::StartCommand(const std::string& commandLine, int /*wi
             failed.reason = desktop->reason;
             return failed;
         }
-        StartResult result = posix::StartDetached(*desktop->command);
+        const auto mount = m_mountTasks.find(desktop->openedDrive);
+        if (mount != m_mountTasks.end()) return posix::StartAfter(mount->second, *desktop->command);
+        StartResult result = posix::StartDetached(*desktop->command, desktop->captureErrors);
         if (result.started && !desktop->drive.empty()) {
             m_mappedDrives[desktop->drive] = desktop->shareUrl;
+            m_mountTasks[desktop->drive] = result.taskId;
         }
         return result;
     }
     std::string reason;
-    const auto command = posix::ResolveCommandLine(commandLine, &reason);
+    auto command = posix::ResolveCommandLine(commandLine, &reason);
+    // A terminal runs what it is given with the arguments kept apart, or not at all.
+    if (command) command = posix::ThroughTerminal(*command, &reason);
     if (!command) {
         StartResult failed;
         failed.reason = reason;
         return failed;
     }
     return posix::StartDetached(*command);
+}
+
+TaskOutcome PosixServices::PollTask(long taskId) {
+    return posix::Outcome(taskId);
 }
 
 bool PosixServices::FileExists(const std::string& path) {

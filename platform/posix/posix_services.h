@@ -1,6 +1,7 @@
 // The OS services on Linux and other POSIX systems, without any GUI.
 #pragma once
 
+#include <map>
 #include <string>
 
 #include "core/platform.h"
@@ -15,6 +16,7 @@ class PosixServices : public PlatformServices {
     // Without a GUI the message goes to standard error.
     int ShowMessage(const std::string& text, int style, const std::string& title) override;
     StartResult StartCommand(const std::string& commandLine, int windowStyle) override;
+    TaskOutcome PollTask(long taskId) override;
     bool FileExists(const std::string& path) override;
     std::string ApplicationFolder() override;
     char PathSeparator() const override { return '/'; }
@@ -25,6 +27,8 @@ class PosixServices : public PlatformServices {
     std::string m_commandLineText;
     // The share each drive was last mapped to, for a later "explorer DRIVE".
     posix::MappedDrives m_mappedDrives;
+    // The mount last started for each drive: the share opens once it has succeeded.
+    std::map<std::string, long> m_mountTasks;
 };
 
 }  // namespace lintara

@@ -29,7 +29,17 @@ std::optional<std::string> FindProgram(const std::string& name);
 std::optional<Command> ResolveCommandLine(const std::string& commandLine, std::string* reason);
 
 // Starts the command in its own session, detached: it survives this program, leaves
-// no zombie, and a failed exec is reported.
-StartResult StartDetached(const Command& command);
+// no zombie, and a failed exec is reported. The task number it returns tells, through
+// Outcome, how the program ended. With captureErrors the program's error output is
+// kept for Outcome: only for Lintara's own short commands, since a program still
+// writing after Lintara has ended would write into a closed pipe.
+StartResult StartDetached(const Command& command, bool captureErrors = false);
+
+// Starts command once the task before has ended successfully, and not at all when
+// it failed; the new task fails then, and counts as Lintara's own until it starts.
+StartResult StartAfter(long before, const Command& command);
+
+// What has become of a task so far; unknown numbers count as succeeded.
+TaskOutcome Outcome(long taskId);
 
 }  // namespace lintara::posix

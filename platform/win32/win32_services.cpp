@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "core/command_line.h"
 #include "platform/win32/text_convert.h"
 
 namespace lintara {
@@ -56,10 +57,29 @@ StartResult Win32Services::StartCommand(const std::string& commandLine, int wind
         return result;
     }
     ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
+    const auto words = SplitCommandLine(commandLine);
     result.started = true;
-    result.taskId = static_cast<long>(process.dwProcessId);
+    result.taskId = ++m_lastTask;
+    m_tasks[result.taskId] = {process.hProcess, words.empty() ? commandLine : words.front()};
     return result;
+}
+
+TaskOutcome Win32Services::PollTask(long taskId) {
+    TaskOutcome outcome;
+    const auto it = m_tasks.find(taskId);
+    if (it == m_tasks.end()) {
+        outcome.state = TaskState::Succeeded;
+        return outcome;
+    }
+    outcome.program = it->second.program;
+    DWORD code = 0;
+    if (::WaitForSingleObject(it->second.process, 0) != WAIT_OBJECT_0 ||
+        !::GetExitCodeProcess(it->second.process, &code)) {
+        return outcome;
+    }
+    outcome.state = code == 0 ? TaskState::Succeeded : TaskState::Failed;
+    outcome.status = "exit status " + std::to_string(code);
+    return outcome;
 }
 
 bool Win32Services::FileExists(const std::string& path) {

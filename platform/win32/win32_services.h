@@ -1,6 +1,7 @@
 // The OS services on Windows, without any GUI: kernel32 and CreateProcess.
 #pragma once
 
+#include <map>
 #include <string>
 
 #include "core/platform.h"
@@ -12,11 +13,22 @@ class Win32Services : public PlatformServices {
     // Without a GUI the message goes to standard error.
     int ShowMessage(const std::string& text, int style, const std::string& title) override;
     StartResult StartCommand(const std::string& commandLine, int windowStyle) override;
+    TaskOutcome PollTask(long taskId) override;
     bool FileExists(const std::string& path) override;
     std::string ApplicationFolder() override;
     char PathSeparator() const override { return '\\'; }
     std::string CommandLineText() override;
     void EndProgram() override;
+
+  private:
+    // The process handle of each task and the program it was started as, kept for
+    // PollTask. A launcher starts a handful of programs in a run.
+    struct Task {
+        void* process;
+        std::string program;
+    };
+    std::map<long, Task> m_tasks;
+    long m_lastTask = 0;
 };
 
 namespace win32 {

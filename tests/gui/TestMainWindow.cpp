@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <algorithm>
 #include <memory>
 
 #include "core/command_line.h"
@@ -151,66 +152,103 @@ void TestMainWindow::missingSettingsFileEndsTheProgram() {
 }
 
 void TestMainWindow::hostFromCommandLine_data() {
-    QTest::addColumn<QString>("commandLine");
-    QTest::addColumn<QString>("host");
-    QTest::addColumn<QString>("ignoredHost");  // the host that had to be refused
+    QTest::addColumn<QString>("argument");  // the program's one argument, as a link hands it
+    QTest::addColumn<QString>("host");      // what the host box then holds
+    QTest::addColumn<bool>("refused");      // the command line's host was refused, with a message
     QTest::addColumn<bool>("hostBoxFirst");
 
+    const auto taken = [](const char* row, const QString& argument, const QString& host) {
+        QTest::newRow(row) << argument << host << false << false;
+    };
+    const auto refused = [](const char* row, const QString& host) {
+        QTest::newRow(row) << QStringLiteral("lintara://") + host + QStringLiteral("/") << QString()
+                           << true << false;
+    };
     QTest::newRow("none") << ""
-                          << ""
-                          << "" << true;
-    QTest::newRow("link") << "lintara://server1/"
-                          << "server1"
-                          << "" << false;
-    QTest::newRow("no closing slash") << "lintara://10.0.0.5"
-                                      << "10.0.0.5"
-                                      << "" << false;
-    QTest::newRow("more segments") << "lintara://srv.example.org/a/b"
-                                   << "srv.example.org"
-                                   << "" << false;
-    QTest::newRow("two slashes only") << "lintara://"
-                                      << ""
-                                      << "" << false;
-    QTest::newRow("no slash") << "server1"
-                              << ""
-                              << "" << false;
-    QTest::newRow("one slash") << "a/b"
-                               << ""
-                               << "" << false;
-    QTest::newRow("option") << "lintara://-oProxyCommand=evil/"
-                            << ""
-                            << "-oProxyCommand=evil" << false;
-    QTest::newRow("blank") << "lintara://two words/"
-                           << ""
-                           << "two words" << false;
-    QTest::newRow("tab") << "lintara://a\tb/"
-                         << ""
-                         << "a\tb" << false;
-    QTest::newRow("quote") << "lintara://a\"b/"
-                           << ""
-                           << "a\"b" << false;
-    QTest::newRow("control") << "lintara://a\nb/"
-                             << ""
-                             << "a\nb" << false;
+                          << "" << false << true;
+    taken("link", "lintara://server1/", "server1");
+    taken("no closing slash", "lintara://10.0.0.5", "10.0.0.5");
+    taken("more segments", "lintara://srv.example.org/a/b", "srv.example.org");
+    taken("final dot", "lintara://srv.example.org./", "srv.example.org.");
+    taken("underscore and digits", "lintara://db_01.example/", "db_01.example");
+    taken("inner hyphen", "lintara://my-host/", "my-host");
+    taken("253 characters", "lintara://" + QString(125, 'a') + "." + QString(127, 'b') + "/",
+          QString(125, 'a') + "." + QString(127, 'b'));
+    taken("IPv6", "lintara://::1/", "::1");
+    taken("IPv6 full", "lintara://2001:db8:0:0:0:0:0:1/", "2001:db8:0:0:0:0:0:1");
+    taken("IPv6 in brackets", "lintara://[fe80::1]/", "[fe80::1]");
+    taken("IPv4 in IPv6", "lintara://::ffff:10.0.0.1/", "::ffff:10.0.0.1");
+    // Nothing after the second "/": the host box stays empty, and nothing is wrong.
+    taken("two slashes only", "lintara://", "");
+    taken("no slash", "server1", "");
+    taken("one slash", "a/b", "");
+
+    refused("option", "-oProxyCommand=evil");
+    refused("blank", "two words");
+    refused("tab", "a\tb");
+    refused("line break", "a\nb");
+    refused("double quote", "a\"b");
+    refused("single quote", "a'b");
+    for (const char* meta :
+         {";", "&", "|", "$", "`", "(", ")", "<", ">", "*", "!", "{", "}", "~", "=", "+", ","}) {
+        QTest::newRow(qPrintable(QStringLiteral("metacharacter ") + meta))
+            << QStringLiteral("lintara://x") + QLatin1String(meta) + QStringLiteral("y/")
+            << QString() << true << false;
+    }
+    refused("commands", "x;cd;touch${IFS}pwned");
+    refused("substitution", "$(touch pwned)");
+    refused("backquotes", "`touch pwned`");
+    refused("right-to-left override", QString(QChar(0x202E)) + "elpmaxe.knab");
+    refused("non-ASCII letter", QStringLiteral("b\u00fccher.example"));
+    refused("percent", "a%20b");
+    refused("user part", "good.example@evil.example");
+    refused("backslash", "a\\b");
+    refused("question mark", "a?b");
+    refused("hash", "a#b");
+    refused("port", "host:8080");
+    refused("254 characters", QString(126, 'a') + "." + QString(127, 'b'));
+    refused("100000 characters", QString(100000, 'a'));
+    refused("label begins with hyphen", "a.-b");
+    refused("label ends with hyphen", "a-.b");
+    refused("empty label", "a..b");
+    refused("only a dot", ".");
+    refused("IPv4 with a fifth part", "10.0.0.1.5");
+    refused("IPv4 out of range", "10.0.0.256");
+    refused("IPv4 too short", "10.0.1");
+    refused("IPv6 with a zone", "fe80::1%eth0");
+    refused("IPv6 malformed", "1::2::3");
+    refused("IPv6 half bracketed", "[::1");
+    refused("brackets around a name", "[server1]");
 }
 
 void TestMainWindow::hostFromCommandLine() {
-    QFETCH(QString, commandLine);
+    QFETCH(QString, argument);
     QFETCH(QString, host);
-    QFETCH(QString, ignoredHost);
+    QFETCH(bool, refused);
     QFETCH(bool, hostBoxFirst);
 
-    Harness h(kConfiguredIni, commandLine.toStdString());
+    // The command line as the program itself reads it from its arguments.
+    const QByteArray bytes = argument.toUtf8();
+    std::string program = "Lintara";
+    char* argv[] = {program.data(), const_cast<char*>(bytes.constData()), nullptr};
+    const std::string commandLine =
+        lintara::CreatePlatformServices(argument.isEmpty() ? 1 : 2, argv)->CommandLineText();
+    Harness h(kConfiguredIni, commandLine);
     h.Start();
     QVERIFY(QTest::qWaitForWindowActive(h.window.get()));
     QCOMPARE(h.window->ConnectText->text(), host);
-    if (ignoredHost.isEmpty()) {
+    if (!refused) {
         QVERIFY(h.services.messages.empty());
     } else {
-        const std::string refused = ignoredHost.toStdString();
+        const std::string ignored = lintara::HostFromCommandLine(commandLine);
         QCOMPARE(h.services.messages,
                  (std::vector<ShownMessage>{Error(texts::CommandLineHostIgnored(
-                     refused, lintara::UntrustedHostProblem(refused)))}));
+                     lintara::ShownSafely(ignored), lintara::UntrustedHostProblem(ignored)))}));
+        // What the message shows is one short line of plain characters.
+        const std::string& shown = h.services.messages.front().text;
+        QVERIFY(shown.size() < 200);
+        QVERIFY(
+            std::all_of(shown.begin(), shown.end(), [](char c) { return c >= 0x20 && c < 0x7F; }));
     }
     QCOMPARE(h.window->TabIndex(h.window->ConnectText), hostBoxFirst ? 0 : 1);
     QCOMPARE(h.window->TabIndex(h.window->ConnectButton), hostBoxFirst ? 1 : 0);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -36,6 +37,13 @@ class FakeServices : public PlatformServices {
         result.taskId = static_cast<long>(started.size());
         return result;
     }
+    TaskOutcome PollTask(long taskId) override {
+        const auto it = outcomes.find(taskId);
+        if (it != outcomes.end()) return it->second;
+        TaskOutcome done;
+        done.state = TaskState::Succeeded;
+        return done;
+    }
     bool FileExists(const std::string& path) override {
         existenceAsked.push_back(path);
         return existingFiles.count(path) != 0;
@@ -50,7 +58,8 @@ class FakeServices : public PlatformServices {
     std::set<std::string> failingStarts;
     std::string applicationFolder = "/opt/lintara";
     std::string commandLineText;
-    std::function<void()> onMessage;  // runs while the "modal" box would be open
+    std::function<void()> onMessage;       // runs while the "modal" box would be open
+    std::map<long, TaskOutcome> outcomes;  // by task number; others have succeeded
 
     // What the code under test did.
     std::vector<ShownMessage> messages;

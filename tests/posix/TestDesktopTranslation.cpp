@@ -29,9 +29,8 @@ class DesktopTranslation : public ::testing::Test {
         m_records = m_folder.path() / "records";
         m_work = m_folder.path() / "work";
         for (const auto& folder : {m_bin, m_records, m_work}) fs::create_directories(folder);
-        for (const char* name : {"xdg-open", "x-terminal-emulator", "ping", "gio"}) {
-            Provide(name);
-        }
+        for (const char* name : {"xdg-open", "xterm", "ping", "gio"}) Provide(name);
+        PointTerminalAt("xterm");
         m_oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
         // Only the recorders: no real terminal or browser of this machine may answer.
         ::setenv("PATH", m_bin.c_str(), 1);
@@ -49,6 +48,12 @@ class DesktopTranslation : public ::testing::Test {
 
     void Provide(const std::string& name) { fs::copy_file(LINTARA_RECORDER, m_bin / name); }
     void Remove(const std::string& name) { fs::remove(m_bin / name); }
+    // x-terminal-emulator as the system's alternatives make it: a link to a terminal.
+    void PointTerminalAt(const std::string& name) {
+        Remove("x-terminal-emulator");
+        fs::create_symlink(m_bin / name, m_bin / "x-terminal-emulator");
+    }
+    std::string Ping() const { return (m_bin / "ping").string(); }
 
     // Starts line and returns what the recorder named program received.
     lintara::test::Record StartAndRecord(const std::string& line, const std::string& program) {
@@ -79,15 +84,9 @@ TEST_F(DesktopTranslation, EachFixedCommandStartsItsDesktopEquivalent) {
          "xdg-open",
          {"xdg-open", "https://myhost:8443/x?a=1"},
          ""},
-        {"ping -t myhost",
-         "x-terminal-emulator",
-         {"x-terminal-emulator", "-e", "ping", "myhost"},
-         ""},
+        {"ping -t myhost", "xterm", {"xterm", "-e", Ping(), "myhost"}, ""},
         // A blank typed before the host is no part of it.
-        {"ping -t  myhost",
-         "x-terminal-emulator",
-         {"x-terminal-emulator", "-e", "ping", "myhost"},
-         ""},
+        {"ping -t  myhost", "xterm", {"xterm", "-e", Ping(), "myhost"}, ""},
         {"net use Z: \\\\myhost\\C$", "gio", {"gio", "mount", "-a", "smb://myhost/C$"}, ""},
         // gio then asks for the domain (empty: its suggestion) and the password.
         {"net use Y: \\\\myhost\\ADMIN$ s3cret /USER:admin",
@@ -160,8 +159,7 @@ TEST_F(DesktopTranslation, ShellMetacharactersReachProgramsAsPlainText) {
     const std::string host = "h;touch${IFS}A|$(touch B)&&`touch C`>D<E*?'q'\"r\"";
     EXPECT_EQ(StartAndRecord(kBrowser + "http://" + host, "xdg-open").argv,
               (Argv{"xdg-open", "http://" + host}));
-    EXPECT_EQ(StartAndRecord("ping -t " + host, "x-terminal-emulator").argv,
-              (Argv{"x-terminal-emulator", "-e", "ping", host}));
+    EXPECT_EQ(StartAndRecord("ping -t " + host, "xterm").argv, (Argv{"xterm", "-e", Ping(), host}));
 
     // In a share, a blank or quote would split the words, so the host holds neither.
     const std::string shareHost = "h;$(touch${IFS}B)|&`touch`";
@@ -175,25 +173,112 @@ TEST_F(DesktopTranslation, ShellMetacharactersReachProgramsAsPlainText) {
     }
 }
 
-TEST_F(DesktopTranslation, TerminalsAreTriedInOrder) {
-    // Without x-terminal-emulator the common terminals are tried, each with its own
-    // switch for running a program.
-    Remove("x-terminal-emulator");
-    Provide("xterm");
-    Provide("konsole");
-    EXPECT_EQ(StartAndRecord("ping -t myhost", "konsole").argv,
-              (Argv{"konsole", "-e", "ping", "myhost"}));
-    Remove("konsole");
-    Provide("gnome-terminal");
-    EXPECT_EQ(StartAndRecord("ping -t myhost", "gnome-terminal").argv,
-              (Argv{"gnome-terminal", "--", "ping", "myhost"}));
+TEST_F(DesktopTranslation, EachTerminalRunsPingWithItsOwnWay) {
+    struct Case {
+        std::string named;  // what x-terminal-emulator leads to
+        std::string runs;   // the terminal that then runs ping
+        Argv before;        // its arguments before ping's path
+    };
+    const std::vector<Case> cases = {
+        {"xterm", "xterm", {"-e"}},
+        {"uxterm", "uxterm", {"-e"}},
+        {"gnome-terminal.wrapper", "gnome-terminal", {"--"}},
+        {"konsole", "konsole", {"-e"}},
+        {"xfce4-terminal.wrapper", "xfce4-terminal", {"-x"}},
+        {"mate-terminal.wrapper", "mate-terminal", {"-x"}},
+        {"lxterminal", "lxterminal", {"-e"}},
+        {"qterminal", "qterminal", {"-e"}},
+        {"terminator", "terminator", {"-x"}},
+        {"kitty", "kitty", {}},
+        {"alacritty", "alacritty", {"-e"}},
+        {"urxvt", "urxvt", {"-e"}},
+        {"st", "st", {"-e"}},
+        // These hand their command to a shell or split it anew: passed over.
+        {"terminology", "xterm", {"-e"}},
+        {"tilix.wrapper", "xterm", {"-e"}},
+        {"sakura", "xterm", {"-e"}},
+        // One Lintara does not know is passed over too.
+        {"cool-term", "xterm", {"-e"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.named);
+        const bool own = c.named != "xterm";
+        const bool wrapped = c.named.ends_with(".wrapper") && c.runs != "xterm";
+        if (own) Provide(c.named);
+        if (wrapped) Provide(c.runs);
+        PointTerminalAt(c.named);
+        Argv expected{c.runs};
+        expected.insert(expected.end(), c.before.begin(), c.before.end());
+        expected.insert(expected.end(), {Ping(), "my;host"});
+        EXPECT_EQ(StartAndRecord("ping -t my;host", c.runs).argv, expected);
+        if (own) Remove(c.named);
+        if (wrapped) Remove(c.runs);
+    }
+}
+
+TEST_F(DesktopTranslation, ConfiguredTerminalLinesKeepTheArgumentsApart) {
+    Provide("terminator");
+    Provide("terminology");
+    // Blanks separate the words of a configured line; everything else stays in one.
+    const std::string host = "h;touch${IFS}X|$(touch${IFS}X)`touch${IFS}X`&&q";
+    struct Case {
+        std::string named, line, runs;
+        Argv argv;
+    };
+    const std::string anyTerminal = (m_bin / "x-terminal-emulator").string();
+    const std::vector<Case> cases = {
+        {"terminator",
+         anyTerminal + " -e ssh -p 22 " + host,
+         "terminator",
+         {"terminator", "-x", "ssh", "-p", "22", host}},
+        {"xterm",
+         anyTerminal + " -e telnet " + host + " 23",
+         "xterm",
+         {"xterm", "-e", "telnet", host, "23"}},
+        // Passed over for the first terminal of the table that keeps arguments apart.
+        {"terminology",
+         anyTerminal + " -e ssh " + host,
+         "terminator",
+         {"terminator", "-x", "ssh", host}},
+        // Named directly, with options of its own before the switch.
+        {"xterm",
+         (m_bin / "terminator").string() + " --title T -x ssh " + host,
+         "terminator",
+         {"terminator", "--title", "T", "-x", "ssh", host}},
+        {"xterm",
+         (m_bin / "xterm").string() + " -geometry 80x24 -e ssh " + host,
+         "xterm",
+         {"xterm", "-geometry", "80x24", "-e", "ssh", host}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        PointTerminalAt(c.named);
+        EXPECT_EQ(StartAndRecord(c.line, c.runs).argv, c.argv);
+    }
+    // A terminal that would hand the words to a shell is not started with them.
+    const auto refused =
+        m_services.StartCommand((m_bin / "terminology").string() + " -e ssh " + host, 1);
+    EXPECT_FALSE(refused.started);
+    EXPECT_NE(refused.reason.find("terminology"), std::string::npos) << refused.reason;
+    EXPECT_FALSE(fs::exists(m_work / "X"));
 }
 
 TEST_F(DesktopTranslation, NoTerminalIsAFailedStart) {
+    Remove("xterm");
     Remove("x-terminal-emulator");
-    const auto result = m_services.StartCommand("ping -t myhost", 1);
+    Provide("terminology");
+    PointTerminalAt("terminology");
+    auto result = m_services.StartCommand("ping -t myhost", 1);
     EXPECT_FALSE(result.started);
-    EXPECT_NE(result.reason.find("no terminal program found"), std::string::npos) << result.reason;
+    EXPECT_NE(result.reason.find("no terminal was found"), std::string::npos) << result.reason;
+    EXPECT_NE(result.reason.find("x-terminal-emulator is terminology"), std::string::npos)
+        << result.reason;
+    // Without ping no terminal opens at all; the package is named.
+    Provide("xterm");
+    Remove("ping");
+    result = m_services.StartCommand("ping -t myhost", 1);
+    EXPECT_FALSE(result.started);
+    EXPECT_NE(result.reason.find("iputils-ping"), std::string::npos) << result.reason;
 }
 
 TEST_F(DesktopTranslation, UnusableLinesAreFailedStartsWithAReason) {

@@ -111,10 +111,10 @@ TEST_F(StartCommand, OwnSessionAndNoZombie) {
     const auto result = m_services.StartCommand(m_program, 1);
     ::unsetenv("LINTARA_RECORD_SLEEP");
     ASSERT_TRUE(result.started) << result.reason;
-    const auto pid = static_cast<pid_t>(result.taskId);
-    ASSERT_GT(pid, 0);
-    ASSERT_TRUE(ReadRecord(m_record));
-    EXPECT_EQ(::getsid(pid), pid);
+    const auto record = ReadRecord(m_record);
+    ASSERT_TRUE(record);
+    const auto pid = static_cast<pid_t>(std::stol(record->pid));
+    EXPECT_EQ(record->sid, record->pid);
     // Once the recorder ends it is reaped, not left as a zombie.
     EXPECT_TRUE(GoneWithin(pid, std::chrono::seconds(10))) << "state " << ProcessState(pid);
 }
@@ -128,18 +128,20 @@ TEST_F(StartCommand, SurvivesTheProgramThatStartedIt) {
     if (launcher == 0) {
         // Starts the program and ends at once, as Lintara does after a Connect.
         const auto result = m_services.StartCommand(m_program, 1);
-        const long pid = result.started ? result.taskId : 0;
-        (void)!::write(report[1], &pid, sizeof pid);
+        const long started = result.started ? 1 : 0;
+        (void)!::write(report[1], &started, sizeof started);
         ::_exit(0);
     }
     ::unsetenv("LINTARA_RECORD_SLEEP");
     ::close(report[1]);
-    long pid = 0;
-    ASSERT_EQ(::read(report[0], &pid, sizeof pid), static_cast<ssize_t>(sizeof pid));
+    long started = 0;
+    ASSERT_EQ(::read(report[0], &started, sizeof started), static_cast<ssize_t>(sizeof started));
     ::close(report[0]);
     ::waitpid(launcher, nullptr, 0);
-    ASSERT_GT(pid, 0);
-    ASSERT_TRUE(ReadRecord(m_record));
+    ASSERT_EQ(started, 1);
+    const auto record = ReadRecord(m_record);
+    ASSERT_TRUE(record);
+    const long pid = std::stol(record->pid);
     const char state = ProcessState(static_cast<pid_t>(pid));
     EXPECT_TRUE(state != 0 && state != 'Z') << "state " << state;
     ::kill(static_cast<pid_t>(pid), SIGTERM);
@@ -163,6 +165,95 @@ TEST_F(StartCommand, FailedStartsAreReported) {
         const auto result = m_services.StartCommand(line, 1);
         EXPECT_FALSE(result.started);
         EXPECT_FALSE(result.reason.empty());
+    }
+}
+
+// The outcome of a task once it has ended, or Running when it is still going.
+lintara::TaskOutcome Settled(lintara::PlatformServices& services, long task,
+                             std::chrono::seconds timeout = std::chrono::seconds(10)) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    lintara::TaskOutcome outcome = services.PollTask(task);
+    while (outcome.state == lintara::TaskState::Running &&
+           std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        outcome = services.PollTask(task);
+    }
+    return outcome;
+}
+
+TEST_F(StartCommand, OutcomesOfStartedPrograms) {
+    using lintara::TaskState;
+    struct Case {
+        const char* name;
+        std::vector<std::pair<const char*, const char*>> environment;
+        bool captureErrors;
+        TaskState state;
+        std::string status, errorOutput;
+    };
+    const std::vector<Case> cases = {
+        {"exits 0", {}, false, TaskState::Succeeded, "exit status 0", ""},
+        {"exits 1", {{"LINTARA_RECORD_EXIT", "1"}}, false, TaskState::Failed, "exit status 1", ""},
+        {"killed",
+         {{"LINTARA_RECORD_SIGNAL", "9"}},
+         false,
+         TaskState::Failed,
+         "signal 9 (Killed)",
+         ""},
+        {"says why",
+         {{"LINTARA_RECORD_SAY", "gio: no such share\n"}, {"LINTARA_RECORD_EXIT", "2"}},
+         true,
+         TaskState::Failed,
+         "exit status 2",
+         "gio: no such share\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const auto& [name, value] : c.environment) ::setenv(name, value, 1);
+        const auto result =
+            lintara::posix::StartDetached({m_program, {m_program}, {}}, c.captureErrors);
+        for (const auto& [name, value] : c.environment) ::unsetenv(name);
+        ASSERT_TRUE(result.started) << result.reason;
+        const auto outcome = Settled(m_services, result.taskId);
+        EXPECT_EQ(outcome.state, c.state);
+        EXPECT_EQ(outcome.status, c.status);
+        EXPECT_EQ(outcome.errorOutput, c.errorOutput);
+        EXPECT_EQ(outcome.program, m_program);
+        EXPECT_EQ(outcome.ownCommand, c.captureErrors);
+    }
+    // One that runs on is still running, and not one of Lintara's own.
+    ::setenv("LINTARA_RECORD_SLEEP", "3", 1);
+    const auto running = lintara::posix::StartDetached({m_program, {m_program}, {}});
+    ::unsetenv("LINTARA_RECORD_SLEEP");
+    ASSERT_TRUE(ReadRecord(m_record));
+    const auto outcome = m_services.PollTask(running.taskId);
+    EXPECT_EQ(outcome.state, lintara::TaskState::Running);
+    EXPECT_FALSE(outcome.ownCommand);
+}
+
+TEST_F(StartCommand, SecondStartWaitsForTheFirstToSucceed) {
+    for (const bool firstSucceeds : {true, false}) {
+        SCOPED_TRACE(firstSucceeds);
+        std::filesystem::remove(m_record);
+        const std::string firstRecord = m_folder.file("first.record");
+        std::filesystem::remove(firstRecord);
+        ::setenv("LINTARA_RECORD", firstRecord.c_str(), 1);
+        ::setenv("LINTARA_RECORD_SLEEP", "1", 1);
+        ::setenv("LINTARA_RECORD_EXIT", firstSucceeds ? "0" : "2", 1);
+        const auto first = lintara::posix::StartDetached({m_program, {m_program}, {}}, true);
+        ::unsetenv("LINTARA_RECORD_SLEEP");
+        ::unsetenv("LINTARA_RECORD_EXIT");
+        ::setenv("LINTARA_RECORD", m_record.c_str(), 1);
+        const auto second =
+            lintara::posix::StartAfter(first.taskId, {m_program, {m_program, "2"}, {}});
+        ASSERT_TRUE(second.started);
+        // Until the first has ended, the second has not started and counts as ours.
+        EXPECT_TRUE(m_services.PollTask(second.taskId).ownCommand);
+        EXPECT_FALSE(std::filesystem::exists(m_record));
+        const auto outcome = Settled(m_services, second.taskId);
+        EXPECT_EQ(outcome.state,
+                  firstSucceeds ? lintara::TaskState::Succeeded : lintara::TaskState::Failed);
+        EXPECT_EQ(std::filesystem::exists(m_record), firstSucceeds);
+        EXPECT_TRUE(std::filesystem::exists(firstRecord));
     }
 }
 

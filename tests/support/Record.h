@@ -14,7 +14,7 @@
 namespace lintara::test {
 
 struct Record {
-    std::string time;
+    std::string time, pid, sid;
     std::vector<std::string> argv;
     std::string standardInput;
 };
@@ -42,6 +42,8 @@ inline std::optional<Record> ParseRecord(const std::string& bytes) {
     Record record;
     for (const auto& [name, value] : *fields) {
         if (name == "time") record.time = value;
+        if (name == "pid") record.pid = value;
+        if (name == "sid") record.sid = value;
         if (name == "arg") record.argv.push_back(value);
         if (name == "stdin") record.standardInput = value;
     }

@@ -1,7 +1,9 @@
 // Test stand-in for a client program. Records the time it started, its argv and its
 // standard input to a file, each field length-prefixed so any bytes survive:
 //   $LINTARA_RECORD, else $LINTARA_RECORD_DIR/<name>.record, else argv[0].record.
-// With LINTARA_RECORD_SLEEP=N it stays alive N seconds after recording.
+// With LINTARA_RECORD_SLEEP=N it stays alive N seconds after recording; then it
+// prints LINTARA_RECORD_SAY to its error output, if set, and exits with
+// LINTARA_RECORD_EXIT (default 0), or ends by the signal LINTARA_RECORD_SIGNAL.
 // Plain system calls only: it starts in the least time, so a benchmark measures the
 // program that started it, not this stand-in.
 #include <cstdio>
@@ -11,6 +13,7 @@
 #include <string>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
 namespace {
@@ -45,10 +48,16 @@ int main(int argc, char** argv) {
     const int length = std::snprintf(stamp, sizeof stamp, "%lld.%09ld",
                                      static_cast<long long>(now.tv_sec), now.tv_nsec);
     Field(record, "time", stamp, static_cast<std::size_t>(length));
+    const std::string pid = std::to_string(::getpid()), sid = std::to_string(::getsid(0));
+    Field(record, "pid", pid.data(), pid.size());
+    Field(record, "sid", sid.data(), sid.size());
     for (int i = 0; i < argc; ++i) Field(record, "arg", argv[i], std::strlen(argv[i]));
     std::string input;
     char buffer[4096];
-    for (ssize_t n; (n = ::read(STDIN_FILENO, buffer, sizeof buffer)) > 0;) {
+    // Inside a terminal standard input is the terminal itself, which never ends.
+    while (!::isatty(STDIN_FILENO)) {
+        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+        if (n <= 0) break;
         input.append(buffer, static_cast<std::size_t>(n));
     }
     Field(record, "stdin", input.data(), input.size());
@@ -62,5 +71,11 @@ int main(int argc, char** argv) {
     ::close(fd);
     if (!written || std::rename(partial.c_str(), path.c_str()) != 0) return 1;
     if (const char* sleep = std::getenv("LINTARA_RECORD_SLEEP")) ::sleep(std::atoi(sleep));
-    return 0;
+    if (const char* say = std::getenv("LINTARA_RECORD_SAY")) {
+        if (::write(STDERR_FILENO, say, std::strlen(say)) < 0) return 1;
+    }
+    if (const char* signal = std::getenv("LINTARA_RECORD_SIGNAL"))
+        ::kill(::getpid(), std::atoi(signal));
+    const char* exitCode = std::getenv("LINTARA_RECORD_EXIT");
+    return exitCode ? std::atoi(exitCode) : 0;
 }
