@@ -3,6 +3,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <string>
 
@@ -11,8 +13,13 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     using namespace lintara;
-    static const std::string path =
-        "/tmp/lintara-fuzz-launch-" + std::to_string(::getpid()) + ".ini";
+    static const std::string path = [] {
+        std::string name = "/tmp/lintara-fuzz-launch-" + std::to_string(::getpid()) + ".ini";
+        // The run's own file goes when the run ends.
+        static std::string removed = name;
+        std::atexit([] { std::remove(removed.c_str()); });
+        return name;
+    }();
     const auto f = fuzz::Fields(data, size, 8);
     std::ofstream(path, std::ios::binary | std::ios::trunc) << f[0];
     const LaunchRequest request{f[1], f[2], f[3], f[4], f[5], f[6], f[7], size % 2 == 0};
