@@ -23,7 +23,10 @@ cmake --build "$build" -j"$(nproc)"
 WINEPREFIX=$(mktemp -d)
 export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
 unset DISPLAY WAYLAND_DISPLAY
-trap 'wineserver -k 2>/dev/null || true; rm -rf "$WINEPREFIX"' EXIT
+# The server keeps its socket in a folder named after the prefix's device and inode.
+read -r device inode < <(stat -c '%d %i' "$WINEPREFIX")
+server=$(printf '/tmp/.wine-%s/server-%x-%x' "$(id -u)" "$device" "$inode")
+trap 'wineserver -k 2>/dev/null || true; rm -rf "$WINEPREFIX" "$server"; rmdir "/tmp/.wine-$(id -u)" 2>/dev/null || true' EXIT
 wineboot -i >/dev/null 2>&1 || true
 wineserver -w
 # One server for the whole run: left to itself it quits after a few idle seconds, and

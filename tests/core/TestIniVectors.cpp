@@ -34,6 +34,11 @@ struct VectorCase {
     nlohmann::json data;
 };
 
+// Test names show the recording's name, not the object's bytes.
+void PrintTo(const VectorCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 std::vector<VectorCase> LoadCases() {
     std::ifstream in(std::string(LINTARA_TEST_DATA) + "/private-profile.jsonl");
     std::vector<VectorCase> cases;

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <ostream>
+#include <string>
 
 #include "core/port_text.h"
 
@@ -12,6 +14,11 @@ struct PortCase {
     double value;
     bool passes;
 };
+
+// Test names show the port text, not the object's bytes.
+void PrintTo(const PortCase& c, std::ostream* out) {
+    *out << ::testing::PrintToString(std::string(c.text));
+}
 
 class PortText : public ::testing::TestWithParam<PortCase> {};
 
