@@ -2,6 +2,7 @@
 // Exec line carrying a lintara:// link into the main window, reinstalling over edited
 // settings, and the uninstaller.
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -13,6 +14,7 @@
 #include <QTest>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/texts.h"
@@ -278,7 +280,35 @@ class TestDesktopInstall : public QObject {
             QVERIFY2(!QFileInfo::exists(gone), qPrintable(gone));
         }
         QVERIFY(ReadAll(Bin("Lintara.ini")).contains("Key=kept"));
-        QVERIFY(!ReadAll(m_config + "/mimeapps.list").contains("x-scheme-handler/lintara"));
+        // Installing created these: they go again once empty, the settings' folder stays.
+        for (const QString& gone : {m_data + "/applications", m_data + "/icons",
+                                    m_data + "/metainfo", m_data, m_config + "/mimeapps.list"}) {
+            QVERIFY2(!QFileInfo::exists(gone), qPrintable(gone));
+        }
+        QVERIFY(QFileInfo(m_root.filePath("home")).isDir());
+    }
+
+    // What was there before the install is left as it was: folders, other entries, the
+    // user's own mimeapps.list sections.
+    void uninstallKeepsWhatWasThere() {
+        const QByteArray mimeapps = "[Added Associations]\ntext/plain=editor.desktop;\n";
+        QVERIFY(QDir().mkpath(m_data + "/applications") && QDir().mkpath(m_config));
+        for (const auto& [path, text] :
+             {std::pair{m_data + "/applications/editor.desktop", QByteArray("[Desktop Entry]\n")},
+              std::pair{m_config + "/mimeapps.list", mimeapps}}) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(text);
+        }
+        QCOMPARE(Install(), 0);
+        if (!QStandardPaths::findExecutable("xdg-mime").isEmpty()) {
+            QVERIFY(ReadAll(m_config + "/mimeapps.list").contains("[Default Applications]"));
+        }
+        QString output;
+        QCOMPARE(Run(Bin("lintara-uninstall"), {}, &output), 0);
+        QVERIFY2(QFileInfo(m_data + "/applications/editor.desktop").isFile(), qPrintable(output));
+        QVERIFY(!QFileInfo::exists(m_data + "/icons"));
+        QCOMPARE(ReadAll(m_config + "/mimeapps.list"), mimeapps);
     }
 };
 
