@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds Lintara and runs every test: the plain build, the same tests under
 # AddressSanitizer + UndefinedBehaviorSanitizer, bounded fuzzing runs, and the Windows
-# build under Wine. GUI tests use Qt's offscreen platform, so no display is needed.
-# LINTARA_STAGES picks stages (default: "plain sanitize fuzz windows"); FUZZ_SECONDS
+# build under Wine. GUI tests use Qt's offscreen platform; the end-to-end stage starts
+# a private X server of its own, so no display is needed.
+# LINTARA_STAGES picks stages (default: "plain e2e sanitize fuzz windows"); FUZZ_SECONDS
 # bounds fuzzing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -11,7 +12,7 @@ scripts/deps.sh test
 
 export QT_QPA_PLATFORM=offscreen
 jobs=$(nproc)
-stages=${LINTARA_STAGES:-plain sanitize fuzz windows}
+stages=${LINTARA_STAGES:-plain e2e sanitize fuzz windows}
 
 stage() { echo; echo "=== $* ==="; }
 
@@ -22,6 +23,13 @@ for s in $stages; do
         cmake -S . -B build/test -DCMAKE_BUILD_TYPE=Debug
         cmake --build build/test -j"$jobs"
         ctest --test-dir build/test --output-on-failure -j"$jobs"
+        ;;
+    e2e)
+        stage "end to end: the built program on a private Xvfb, real clicks and keys"
+        cmake -S . -B build/test -DCMAKE_BUILD_TYPE=Debug
+        cmake --build build/test -j"$jobs" --target Lintara lintara_recorder
+        /usr/bin/python3 tests/e2e/lintara_e2e.py build/test/app/Lintara \
+            build/test/tests/lintara_recorder resources/Lintara.ini
         ;;
     sanitize)
         stage "build and test with AddressSanitizer and UndefinedBehaviorSanitizer"
