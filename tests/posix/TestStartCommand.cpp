@@ -220,14 +220,18 @@ TEST_F(StartCommand, OutcomesOfStartedPrograms) {
         EXPECT_EQ(outcome.program, m_program);
         EXPECT_EQ(outcome.ownCommand, c.captureErrors);
     }
-    // One that runs on is still running, and not one of Lintara's own.
+    // One that runs on is still running, and not one of Lintara's own. Its record is
+    // awaited afresh, so that it never writes into the folder after the test removed it.
+    std::filesystem::remove(m_record);
     ::setenv("LINTARA_RECORD_SLEEP", "3", 1);
     const auto running = lintara::posix::StartDetached({m_program, {m_program}, {}});
     ::unsetenv("LINTARA_RECORD_SLEEP");
-    ASSERT_TRUE(ReadRecord(m_record));
+    const auto record = ReadRecord(m_record);
+    ASSERT_TRUE(record);
     const auto outcome = m_services.PollTask(running.taskId);
     EXPECT_EQ(outcome.state, lintara::TaskState::Running);
     EXPECT_FALSE(outcome.ownCommand);
+    ::kill(static_cast<pid_t>(std::stol(record->pid)), SIGKILL);
 }
 
 TEST_F(StartCommand, SecondStartWaitsForTheFirstToSucceed) {
