@@ -108,10 +108,26 @@ struct PrivateDisplay {
     }
 };
 
+// CPU time all threads of pid have used so far, from the scheduler's own accounting
+// (nanoseconds): far less disturbed by other load on the machine than wall time.
+double CpuSeconds(pid_t pid) {
+    double total = 0;
+    std::error_code error;
+    for (const auto& task :
+         fs::directory_iterator("/proc/" + std::to_string(pid) + "/task", error)) {
+        std::ifstream stat(task.path() / "schedstat");
+        double ns = 0;
+        if (stat >> ns) total += ns / 1e9;
+    }
+    return total;
+}
+
 struct Run {
     double mapSeconds = 0;
+    double mapCpuSeconds = 0;
     long rssKiB = 0;
     std::optional<double> connectSeconds;
+    std::optional<double> unmapSeconds;
 };
 
 // Waits for the first ordinary top-level window to be mapped; returns it.
@@ -125,6 +141,22 @@ std::optional<Window> WaitForMap(Display* display, double seconds) {
             if (event.type == MapNotify && !event.xmap.override_redirect) return event.xmap.window;
         }
         poll(&fd, 1, 5);
+    }
+    return std::nullopt;
+}
+
+// The wall-clock time window is unmapped, seen as an UnmapNotify on the root.
+std::optional<double> WaitForUnmap(Display* display, Window window, double seconds) {
+    const double deadline = Now() + seconds;
+    pollfd fd{ConnectionNumber(display), POLLIN, 0};
+    while (Now() < deadline) {
+        while (XPending(display)) {
+            XEvent event;
+            XNextEvent(display, &event);
+            if (event.type == UnmapNotify && event.xunmap.window == window)
+                return Now(CLOCK_REALTIME);
+        }
+        poll(&fd, 1, 1);
     }
     return std::nullopt;
 }
@@ -160,6 +192,7 @@ std::optional<Run> Measure(Display* display, const std::vector<std::string>& com
         return std::nullopt;
     }
     run.mapSeconds = Now() - start;
+    run.mapCpuSeconds = CpuSeconds(pid);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     run.rssKiB = RssKiB(pid);
 
@@ -175,6 +208,8 @@ std::optional<Run> Measure(Display* display, const std::vector<std::string>& com
         const double click = Now(CLOCK_REALTIME);
         XTestFakeButtonEvent(display, 1, False, 0);
         XFlush(display);
+        if (const auto unmapped = WaitForUnmap(display, *window, 10))
+            run.unmapSeconds = *unmapped - click;
         if (const auto stamped = RecordedTime(record, 10)) run.connectSeconds = *stamped - click;
         if (!WaitExit(pid, 5)) Stop(pid);
     } else {
@@ -249,7 +284,9 @@ int main(int argc, char** argv) {
     const std::vector<std::string> lintaraCommand = {exe.string(), "lintara://benchhost/"};
     const std::vector<std::string> floorCommand = {fs::absolute(floor).string()};
 
-    std::vector<double> lintaraMap, floorMap, mapRatio, lintaraRss, floorRss, rssRatio, connect;
+    std::vector<double> lintaraCpu, floorCpu, cpuRatio;
+    std::vector<double> lintaraMap, floorMap, mapRatio, lintaraRss, floorRss, rssRatio, connect,
+        unmap;
     for (int i = 0; i < warmup + runs; ++i) {
         const auto a = Measure(display, lintaraCommand, record, true);
         const auto b = Measure(display, floorCommand, record, false);
@@ -261,10 +298,14 @@ int main(int argc, char** argv) {
         lintaraMap.push_back(a->mapSeconds);
         floorMap.push_back(b->mapSeconds);
         mapRatio.push_back(a->mapSeconds / b->mapSeconds);
+        lintaraCpu.push_back(a->mapCpuSeconds);
+        floorCpu.push_back(b->mapCpuSeconds);
+        cpuRatio.push_back(a->mapCpuSeconds / b->mapCpuSeconds);
         lintaraRss.push_back(a->rssKiB);
         floorRss.push_back(b->rssKiB);
         rssRatio.push_back(double(a->rssKiB) / b->rssKiB);
         if (a->connectSeconds) connect.push_back(*a->connectSeconds);
+        if (a->unmapSeconds) unmap.push_back(*a->unmapSeconds);
     }
     XCloseDisplay(display);
     fs::remove_all(folder);
@@ -273,6 +314,9 @@ int main(int argc, char** argv) {
     Report("start-up to map, Lintara", lintaraMap, "ms", 1e3);
     Report("start-up to map, floor", floorMap, "ms", 1e3);
     Report("start-up ratio (pairwise)", mapRatio, "x ", 1);
+    Report("CPU to map, Lintara", lintaraCpu, "ms", 1e3);
+    Report("CPU to map, floor", floorCpu, "ms", 1e3);
+    Report("CPU ratio (pairwise)", cpuRatio, "x ", 1);
     Report("RSS after map, Lintara", lintaraRss, "MiB", 1.0 / 1024);
     Report("RSS after map, floor", floorRss, "MiB", 1.0 / 1024);
     Report("RSS ratio (pairwise)", rssRatio, "x ", 1);
@@ -281,5 +325,6 @@ int main(int argc, char** argv) {
         return 1;
     }
     Report("Connect to exec", connect, "ms", 1e3);
+    if (!unmap.empty()) Report("Connect to unmap", unmap, "ms", 1e3);
     return 0;
 }
