@@ -4,7 +4,9 @@
 // Start-up is the time from exec to the MapNotify of the program's top-level window,
 // seen by watching the root window's substructure events; RSS is read 300 ms after the
 // map. Connect-to-exec clicks Connect through XTest and reads the time the recorder,
-// configured as the SSH client, stamped first thing.
+// configured as the SSH client, stamped first thing. With --wine the programs are
+// Windows ones (Lintara.exe, the Win32 floor, a stamping client) run under Wine; the
+// caller sets up the prefix and keeps its server running, so each start is a warm one.
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 
@@ -233,14 +235,14 @@ void Report(const char* what, const std::vector<double>& v, const char* unit, do
 int Usage() {
     std::fprintf(stderr,
                  "usage: lintara_bench --lintara EXE --floor EXE --recorder EXE [--runs N] "
-                 "[--warmup N]\n");
+                 "[--warmup N] [--wine WINE]\n");
     return 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string lintara, floor, recorder;
+    std::string lintara, floor, recorder, wine;
     int runs = 15, warmup = 2;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string flag = argv[i];
@@ -254,6 +256,8 @@ int main(int argc, char** argv) {
             runs = std::atoi(argv[i + 1]);
         else if (flag == "--warmup")
             warmup = std::atoi(argv[i + 1]);
+        else if (flag == "--wine")
+            wine = argv[i + 1];
         else
             return Usage();
     }
@@ -274,15 +278,26 @@ int main(int argc, char** argv) {
     const fs::path folder =
         fs::temp_directory_path() / ("lintara-bench-" + std::to_string(getpid()));
     fs::create_directories(folder);
-    const fs::path exe = folder / "Lintara";
+    const fs::path exe = folder / (wine.empty() ? "Lintara" : "Lintara.exe");
     fs::copy_file(lintara, exe, fs::copy_options::overwrite_existing);
     const std::string record = (folder / "ssh.record").string();
+    // Wine sees the Linux file system as drive Z:.
+    const auto forPrograms = [&](const fs::path& path) {
+        std::string text = fs::absolute(path).string();
+        if (wine.empty()) return text;
+        std::replace(text.begin(), text.end(), '/', '\\');
+        return "Z:" + text;
+    };
     std::ofstream(folder / "Lintara.ini", std::ios::binary)
-        << "[SSH]\r\nProgram=" << fs::absolute(recorder).string()
+        << "[SSH]\r\nProgram=" << forPrograms(recorder)
         << "\r\nOptions=-p PORT HOST\r\n[DefaultConnection]\r\nType=SSH\r\n";
-    setenv("LINTARA_RECORD", record.c_str(), 1);
-    const std::vector<std::string> lintaraCommand = {exe.string(), "lintara://benchhost/"};
-    const std::vector<std::string> floorCommand = {fs::absolute(floor).string()};
+    setenv("LINTARA_RECORD", forPrograms(record).c_str(), 1);
+    std::vector<std::string> lintaraCommand = {exe.string(), "lintara://benchhost/"};
+    std::vector<std::string> floorCommand = {fs::absolute(floor).string()};
+    if (!wine.empty()) {
+        lintaraCommand.insert(lintaraCommand.begin(), wine);
+        floorCommand.insert(floorCommand.begin(), wine);
+    }
 
     std::vector<double> lintaraCpu, floorCpu, cpuRatio;
     std::vector<double> lintaraMap, floorMap, mapRatio, lintaraRss, floorRss, rssRatio, connect,
@@ -310,7 +325,9 @@ int main(int argc, char** argv) {
     XCloseDisplay(display);
     fs::remove_all(folder);
 
-    std::printf("Lintara vs floor, %d interleaved runs each after %d warm-up\n", runs, warmup);
+    std::printf("%s, %d interleaved runs each after %d warm-up\n",
+                wine.empty() ? "Lintara vs floor" : "Lintara.exe vs Win32 floor, under Wine", runs,
+                warmup);
     Report("start-up to map, Lintara", lintaraMap, "ms", 1e3);
     Report("start-up to map, floor", floorMap, "ms", 1e3);
     Report("start-up ratio (pairwise)", mapRatio, "x ", 1);

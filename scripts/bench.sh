@@ -1,16 +1,35 @@
 #!/usr/bin/env bash
 # Start-up, memory and Connect-to-exec of Lintara beside the bare Qt floor, on a
-# private Xvfb display (or $DISPLAY when set). Usage: scripts/bench.sh [--runs N]
+# private Xvfb display (or $DISPLAY when set); then the same for Lintara.exe beside a
+# plain Win32 floor under Wine, in one prefix with one running server.
+# Usage: scripts/bench.sh [--runs N]   (LINTARA_BENCH=linux or windows picks one half)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/deps.sh bench
+which=${LINTARA_BENCH:-linux windows}
 
 cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DLINTARA_BUILD_TESTS=OFF >/dev/null
 cmake --build build/bench -j"$(nproc)" --target Lintara lintara_floor lintara_bench
-cmake -S . -B build/bench-tools -DCMAKE_BUILD_TYPE=Release -DLINTARA_BUILD_GUI=OFF >/dev/null
-cmake --build build/bench-tools -j"$(nproc)" --target lintara_recorder
-
 echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //')"
-build/bench/bench/lintara_bench --lintara build/bench/app/Lintara --floor build/bench/bench/lintara_floor \
-    --recorder build/bench-tools/tests/lintara_recorder "$@"
+
+if [[ " $which " == *" linux "* ]]; then
+    cmake -S . -B build/bench-tools -DCMAKE_BUILD_TYPE=Release -DLINTARA_BUILD_GUI=OFF >/dev/null
+    cmake --build build/bench-tools -j"$(nproc)" --target lintara_recorder
+    build/bench/bench/lintara_bench --lintara build/bench/app/Lintara \
+        --floor build/bench/bench/lintara_floor --recorder build/bench-tools/tests/lintara_recorder "$@"
+fi
+
+if [[ " $which " == *" windows "* ]]; then
+    win=build/bench-windows
+    cmake -S . -B "$win" -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64.cmake" \
+        -DCMAKE_BUILD_TYPE=Release -DLINTARA_BUILD_TESTS=OFF >/dev/null
+    cmake --build "$win" -j"$(nproc)" --target Lintara lintara_floor_win32 lintara_stamp
+    exe=$(find "$win" -name Lintara.exe -print -quit)
+    echo "Lintara.exe: $(stat -c %s "$exe") bytes (limit 524288)"
+    source scripts/wine_prefix.sh
+    wine_start_server
+    build/bench/bench/lintara_bench --wine "$(command -v wine)" --lintara "$exe" \
+        --floor "$(find "$win" -name lintara_floor_win32.exe -print -quit)" \
+        --recorder "$(find "$win" -name lintara_stamp.exe -print -quit)" "$@"
+fi

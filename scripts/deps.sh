@@ -8,7 +8,7 @@ case "${1:-build}" in
 test) packages+=(clang-format clang libclang-rt-14-dev desktop-file-utils appstream xdg-utils
           mingw-w64 wine wine64
           xvfb xdotool python3 python3-xlib dbus-daemon xfonts-base xterm terminator terminology) ;;
-bench) packages+=(xvfb libx11-dev libxtst-dev) ;;
+bench) packages+=(xvfb libx11-dev libxtst-dev mingw-w64 wine wine64) ;;
 esac
 
 missing=()
