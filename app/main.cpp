@@ -4,7 +4,8 @@
 #include <cstdio>
 
 #include "app/DesktopServices.h"
-#include "main_window/Appearance.h"
+#include "gui/qt/Appearance.h"
+#include "gui/qt/QtForm.h"
 #include "main_window/Lintara.h"
 
 namespace {
@@ -42,8 +43,9 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     DesktopServices services(lintara::CreatePlatformServices(argc, argv));
-    Lintara window(services, [] { return QFileDialog::getOpenFileName(); });
+    lintara::QtFormFactory forms;
+    Lintara window(services, forms, [] { return QFileDialog::getOpenFileName().toStdString(); });
     window.Form_Load();
-    window.show();
+    window.Show();
     return application.exec();
 }

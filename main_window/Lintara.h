@@ -1,74 +1,73 @@
 // The main window: host, port, connection type, drive-mapping panel and Connect.
 #pragma once
 
-#include <QString>
-#include <QWidget>
+#include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "core/form.h"
 #include "core/platform.h"
 #include "core/start_watch.h"
 #include "options_window/LintaraOptions.h"
 
-class QCheckBox;
-class QComboBox;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
-class QPushButton;
-class QRadioButton;
-class QTimer;
-
-class Lintara : public QWidget {
-    Q_OBJECT
+class Lintara : public lintara::FormEvents {
   public:
-    // services carries every message, start and file test; fileOpen is handed on to
-    // the Options window.
-    Lintara(lintara::PlatformServices& services, FileOpenFunction fileOpen,
-            QWidget* parent = nullptr);
+    // The controls, by their index in the table.
+    enum Control : int {
+        ConnectToFrame,
+        MapDriveFrame,
+        ConnectButton,
+        ConnectText,
+        PortText,
+        Label1,
+        PortLabel,
+        TermServiceOption,
+        RDPConsoleOption,
+        VNCOption,
+        TelnetOption,
+        SSHOption,
+        PingOption,
+        MapDriveOption,
+        FTP,
+        HTTPOption,
+        HTTPSOption,
+        Options,
+        Anonymous,
+        UserNameText,
+        PasswordText,
+        UserNameLabel,
+        PasswordLabel,
+        ShareText,
+        DriveText,
+        DriveLabel,
+        ShareLabel,
+        ControlCount
+    };
+    static std::span<const lintara::ControlSpec> Controls();
+    static const lintara::FormSpec& Layout();
+
+    // services carries every message, start and file test; forms renders this window
+    // and the Options window; fileOpen is handed on to the Options window.
+    Lintara(lintara::PlatformServices& services, lintara::FormFactory& forms,
+            lintara::FileOpenFunction fileOpen);
+    ~Lintara() override;
 
     // Runs once before the window is first shown; may end the program instead.
     void Form_Load();
+    void Show() { m_form->Show(); }
+
+    lintara::Form& form() { return *m_form; }
+    // The Options window of the last opening, while it exists.
+    LintaraOptions* OptionsWindow() { return m_options.get(); }
 
     // The connection type key of the selected type; the launch dispatches on it.
-    QString Tag = QStringLiteral("SSH");
+    std::string Tag = "SSH";
 
     std::string SettingsPath;
     // The configured program of the last configured launch and its filled-in options.
     std::string ProgramPath;
     std::string ProgramOptions;
-
-    // The control's place in the tab order; labels and frames have one too.
-    int TabIndex(const QWidget* control) const;
-
-    // The controls, by the names the rest of the program uses.
-    QGroupBox* ConnectToFrame;
-    QGroupBox* MapDriveFrame;
-    QPushButton* ConnectButton;
-    QLineEdit* ConnectText;
-    QLineEdit* PortText;
-    QLabel* Label1;
-    QLabel* PortLabel;
-    QRadioButton* TermServiceOption;
-    QRadioButton* RDPConsoleOption;
-    QRadioButton* VNCOption;
-    QRadioButton* TelnetOption;
-    QRadioButton* SSHOption;
-    QRadioButton* PingOption;
-    QRadioButton* MapDriveOption;
-    QRadioButton* FTP;
-    QRadioButton* HTTPOption;
-    QRadioButton* HTTPSOption;
-    QPushButton* Options;
-    QCheckBox* Anonymous;
-    QLineEdit* UserNameText;
-    QLineEdit* PasswordText;
-    QLabel* UserNameLabel;
-    QLabel* PasswordLabel;
-    QComboBox* ShareText;
-    QComboBox* DriveText;
-    QLabel* DriveLabel;
-    QLabel* ShareLabel;
 
     // Event handlers.
     void ConnectButton_Click();
@@ -86,30 +85,31 @@ class Lintara : public QWidget {
     void ConnectText_Change();
     void Anonymous_Click();
 
-  protected:
-    void showEvent(QShowEvent* event) override;
-    // The user closed the window: the program ends.
-    void closeEvent(QCloseEvent* event) override;
+    // What the front end reports.
+    void Click(int control) override;
+    void Change(int control) override;
+    void Enter(int control) override;
+    void QueryClose() override;
+    void Timer() override;
 
   private:
-    void CreateControls();
-    void ConnectHandlers();
     void SelectDefaultConnection();
     void LaunchConnection();
-    void SelectType(const QString& port, const QString& key);
+    void SelectType(const char* port, const char* key);
     void SetPanelEnabled(bool enabled);
     void ApplyAnonymousRule();
     void FillShareList();
-    void Select(QRadioButton* option);
-    void MoveInTabOrder(QWidget* control, int index);
-    void ApplyTabOrder();
+    void Select(Control option);
+    void RunOptionHandler(int option);
     void Watch(std::vector<long> tasks, bool endsProgram);
     void CheckWatches();
+    void End();
 
     lintara::PlatformServices& m_services;
-    FileOpenFunction m_fileOpen;
-    std::vector<QWidget*> m_tabOrder;  // every control, by tab index
-    bool m_shownBefore = false;
+    lintara::FormFactory& m_forms;
+    lintara::FileOpenFunction m_fileOpen;
+    std::unique_ptr<lintara::Form> m_form;
+    std::unique_ptr<LintaraOptions> m_options;
     bool m_ending = false;  // the program is ending: closing the window ends nothing more
     // What launches started, watched for an early failure; endsProgram for a launch
     // that hid the window and ends the program once the watch is over.
@@ -118,6 +118,6 @@ class Lintara : public QWidget {
         bool endsProgram;
     };
     std::vector<Watched> m_watches;
-    QTimer* m_watchTimer = nullptr;
+    bool m_timerRunning = false;
     bool m_checking = false;
 };

@@ -1,388 +1,168 @@
 // The Options window: shows, edits and saves the programs, options and default type.
 #include "options_window/LintaraOptions.h"
 
-#include <QCloseEvent>
-#include <QFocusEvent>
-#include <QGroupBox>
-#include <QGuiApplication>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QScreen>
-#include <QStringDecoder>
-#include <QValidator>
-#include <algorithm>
-#include <cmath>
-#include <limits>
+#include <array>
 
+#include "core/display_text.h"
 #include "core/launch.h"
 #include "core/settings.h"
 #include "core/texts.h"
-#include "main_window/WrappingButton.h"
+
+using lintara::ControlKind;
+using lintara::ControlSpec;
 
 namespace {
 
-// Places and sizes are designed in twips; 15 of them make one pixel.
-int Px(int twips) {
-    return static_cast<int>(std::lround(twips / 15.0));
-}
+constexpr int kWindow = lintara::kWindowContainer;
+constexpr auto kFrame = ControlKind::Frame;
+constexpr auto kLabel = ControlKind::Label;
+constexpr auto kText = ControlKind::TextBox;
+constexpr auto kOption = ControlKind::OptionButton;
+constexpr auto kButton = ControlKind::CommandButton;
+constexpr const char* kChoose = "Choose Program";
+constexpr const char* kOptionsLabel = "Command Line Options:";
+using W = LintaraOptions;
 
-QRect Twips(int left, int top, int width, int height) {
-    return QRect(Px(left), Px(top), Px(width), Px(height));
-}
+// In the order of the Control enumeration. The Remote Desktop program box and button
+// and the RDP console program box belong to the window and lie over their frames.
+constexpr std::array<ControlSpec, W::ControlCount> kControls = {{
+    {kFrame, "TSFrame", kWindow, "Remote Desktop Application", 40, 120, 6255, 1155, 2},
+    {kText, "TSText", kWindow, "", 120, 360, 4575, 285, 1},
+    {kButton, "TSChooseButton", kWindow, kChoose, 4800, 300, 1335, 375, 0},
+    {kLabel, "TSCommandLineLabel", W::TSFrame, kOptionsLabel, 120, 750, 1695, 255, 3},
+    {kText, "TSCommandLineOptionsText", W::TSFrame, "", 1920, 720, 3495, 285, 4},
+    {kFrame, "RDPConsoleFrame", kWindow, "Remote Desktop Console", 40, 1440, 6255, 1155, 5,
+     "Note: Should be same as above."},
+    {kText, "RDPConsoleText", kWindow, "", 120, 1680, 4575, 285, 6},
+    {kButton, "RDPConsoleChooseButton", W::RDPConsoleFrame, kChoose, 4800, 200, 1335, 375, 7},
+    {kLabel, "RDPConsoleCommandLineLabel", W::RDPConsoleFrame, kOptionsLabel, 120, 750, 1695, 255,
+     8},
+    {kText, "RDPConsoleCommandLineOptionsText", W::RDPConsoleFrame, "", 1920, 720, 3495, 285, 9},
+    {kFrame, "VNCFrame", kWindow, "VNC Application", 40, 2760, 6255, 1155, 12},
+    {kText, "VNCText", W::VNCFrame, "", 120, 240, 4575, 285, 13},
+    {kButton, "VNCChooseButton", W::VNCFrame, kChoose, 4800, 200, 1335, 375, 14},
+    {kLabel, "VNCCommandLineLabel", W::VNCFrame, kOptionsLabel, 120, 750, 1695, 255, 15},
+    {kText, "VNCCommandLineOptionsText", W::VNCFrame, "", 1920, 720, 3495, 285, 16},
+    {kFrame, "TelnetFrame", kWindow, "Telnet Application", 40, 4080, 6255, 1155, 17},
+    {kText, "TelnetText", W::TelnetFrame, "", 120, 240, 4575, 285, 18},
+    {kButton, "TelnetChooseButton", W::TelnetFrame, kChoose, 4800, 200, 1335, 375, 19},
+    {kLabel, "TelnetCommandLineLabel", W::TelnetFrame, kOptionsLabel, 120, 750, 1695, 255, 20},
+    {kText, "TelnetCommandLineOptionsText", W::TelnetFrame, "", 1920, 720, 3495, 285, 21},
+    {kFrame, "SSHFrame", kWindow, "SSH Application", 40, 5400, 6255, 1155, 22},
+    {kText, "SSHText", W::SSHFrame, "", 120, 240, 4575, 285, 23},
+    {kButton, "SSHChooseButton", W::SSHFrame, kChoose, 4800, 200, 1335, 375, 24},
+    {kLabel, "SSHCommandLineLabel", W::SSHFrame, kOptionsLabel, 120, 750, 1695, 255, 25},
+    {kText, "SSHCommandLineOptionsText", W::SSHFrame, "", 1920, 720, 3495, 285, 26},
+    {kFrame, "Frame1", kWindow, "FTP Application", 40, 6720, 6255, 1155, 34},
+    {kText, "FTPText", W::Frame1, "", 120, 240, 4575, 285, 35},
+    {kButton, "FTPChooseButton", W::Frame1, kChoose, 4800, 240, 1335, 375, 36},
+    {kLabel, "Label1", W::Frame1, kOptionsLabel, 120, 750, 1815, 255, 37},
+    {kText, "FTPCommandLineOptionsText", W::Frame1, "", 1920, 720, 3495, 285, 38},
+    {kFrame, "DefalutFrame", kWindow, "Defalut Connection Type", 40, 8040, 6255, 975, 27},
+    {kOption, "TermServiceOption", W::DefalutFrame, "Remote Desktop", 240, 360, 975, 375, 28},
+    {kOption, "RDPConsoleOption", W::DefalutFrame, "RDP Console", 1320, 240, 1095, 615, 29},
+    {kOption, "VNCOption", W::DefalutFrame, "VNC", 2640, 360, 735, 375, 30},
+    {kOption, "TelnetOption", W::DefalutFrame, "Telnet", 3600, 360, 855, 375, 31},
+    {kOption, "SSHOption", W::DefalutFrame, "SSH", 4560, 360, 735, 375, 32},
+    {kOption, "PingOption", W::DefalutFrame, "Ping", 5400, 360, 735, 375, 33},
+    {kButton, "CancelButton", kWindow, "Cancel", 5160, 9120, 1095, 375, 10},
+    {kButton, "OKButton", kWindow, "OK", 3960, 9120, 1095, 375, 11},
+}};
+
+constexpr lintara::FormSpec kLayout = {
+    "LintaraOptions", " Lintara Options", 6330, 9600, false, false, kControls};
 
 const char* const kDefaultSection = "DefaultConnection";
 
-// Code page 1252 at 0x80..0x9F; the rest of the page is Latin-1. Unassigned bytes map
-// to the control character of the same number, as Windows does.
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
-
-QString FromCp1252(const std::string& bytes) {
-    QString text;
-    text.reserve(static_cast<qsizetype>(bytes.size()));
-    for (const char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        text.append(b >= 0x80 && b < 0xA0 ? QChar(kCp1252High[b - 0x80]) : QChar(b));
-    }
-    return text;
-}
-
-// The text of a stored value, or none when the bytes are not UTF-8.
-std::optional<QString> FromUtf8(const std::string& bytes) {
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text =
-        decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
-    if (decoder.hasError()) return std::nullopt;
-    return text;
-}
-
-std::string ToBytes(const QString& text) {
-    const QByteArray utf8 = text.toUtf8();
-    return std::string(utf8.constData(), static_cast<std::size_t>(utf8.size()));
-}
-
-// A value is one line of the settings file: a pasted or chosen line break would split
-// it and turn the rest into keys or sections of their own. Each break becomes a blank.
-class OneLineValidator : public QValidator {
-  public:
-    using QValidator::QValidator;
-    State validate(QString& input, int& position) const override {
-        if (input.contains(QLatin1Char('\r')) || input.contains(QLatin1Char('\n'))) {
-            const int before = static_cast<int>(input.size());
-            input.replace(QLatin1String("\r\n"), QLatin1String(" "));
-            input.replace(QLatin1Char('\r'), QLatin1Char(' '));
-            input.replace(QLatin1Char('\n'), QLatin1Char(' '));
-            position = std::max(0, position - (before - static_cast<int>(input.size())));
-        }
-        return Acceptable;
-    }
-};
-
-}  // namespace
-
-FileOpenDialog::FileOpenDialog(FileOpenFunction show, const QString& name, QObject* parent)
-    : QObject(parent), m_show(std::move(show)) {
-    setObjectName(name);
-}
-
-void FileOpenDialog::ShowOpen() {
-    FileName = m_show ? m_show() : QString();
-}
-
-LintaraOptions::LintaraOptions(lintara::PlatformServices& services, FileOpenFunction fileOpen,
-                               QWidget* mainWindow)
-    : QWidget(mainWindow, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
-                              Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                              Qt::WindowCloseButtonHint),
-      m_services(services),
-      m_fileOpen(std::move(fileOpen)),
-      m_mainWindow(mainWindow) {
-    setObjectName(QStringLiteral("LintaraOptions"));
-    setWindowTitle(QStringLiteral(" Lintara Options"));
-    setAttribute(Qt::WA_DeleteOnClose);
-    setFixedSize(Px(6330), Px(9600));
-    CreateControls();
-    ApplyTabOrder();
-    ConnectHandlers();
-    TSChooseButton->setFocus();
-}
-
-void LintaraOptions::CreateControls() {
-    auto* validator = new OneLineValidator(this);
-    auto frame = [this](QGroupBox*& member, const char* name, const char* caption, int top,
-                        int height) {
-        member = new QGroupBox(QString::fromUtf8(caption), this);
-        member->setObjectName(QString::fromLatin1(name));
-        member->setGeometry(Twips(40, top, 6255, height));
-    };
-    auto box = [validator](QLineEdit*& member, const char* name, QWidget* parent, QRect place) {
-        member = new QLineEdit(parent);
-        member->setObjectName(QString::fromLatin1(name));
-        member->setGeometry(place);
-        member->setMaxLength(std::numeric_limits<int>::max());
-        member->setValidator(validator);
-    };
-    auto button = [](QPushButton*& member, const char* name, const char* caption, QWidget* parent,
-                     QRect place) {
-        member = new QPushButton(QString::fromUtf8(caption), parent);
-        member->setObjectName(QString::fromLatin1(name));
-        member->setGeometry(place);
-        // Enter presses a button only while it has the focus; none is the default.
-        member->setAutoDefault(true);
-        member->setDefault(false);
-    };
-    auto label = [](QLabel*& member, const char* name, QWidget* parent, QRect place) {
-        member = new QLabel(QStringLiteral("Command Line Options:"), parent);
-        member->setObjectName(QString::fromLatin1(name));
-        member->setGeometry(place);
-    };
-    auto option = [this](QRadioButton*& member, const char* name, const char* caption,
-                         QRect place) {
-        // A caption too wide for its button goes on to a second line, as designed.
-        member = new WrappingButton<QRadioButton>(QString::fromUtf8(caption), DefalutFrame);
-        member->setObjectName(QString::fromLatin1(name));
-        member->setGeometry(place);
-    };
-
-    // Remote Desktop: the program box and its button belong to the window and are
-    // drawn over the frame.
-    frame(TSFrame, "TSFrame", "Remote Desktop Application", 120, 1155);
-    box(TSText, "TSText", this, Twips(120, 360, 4575, 285));
-    button(TSChooseButton, "TSChooseButton", "Choose Program", this, Twips(4800, 300, 1335, 375));
-    label(TSCommandLineLabel, "TSCommandLineLabel", TSFrame, Twips(120, 750, 1695, 255));
-    box(TSCommandLineOptionsText, "TSCommandLineOptionsText", TSFrame, Twips(1920, 720, 3495, 285));
-
-    frame(RDPConsoleFrame, "RDPConsoleFrame", "Remote Desktop Console", 1440, 1155);
-    RDPConsoleFrame->setToolTip(QStringLiteral("Note: Should be same as above."));
-    box(RDPConsoleText, "RDPConsoleText", this, Twips(120, 1680, 4575, 285));
-    button(RDPConsoleChooseButton, "RDPConsoleChooseButton", "Choose Program", RDPConsoleFrame,
-           Twips(4800, 200, 1335, 375));
-    label(RDPConsoleCommandLineLabel, "RDPConsoleCommandLineLabel", RDPConsoleFrame,
-          Twips(120, 750, 1695, 255));
-    box(RDPConsoleCommandLineOptionsText, "RDPConsoleCommandLineOptionsText", RDPConsoleFrame,
-        Twips(1920, 720, 3495, 285));
-
-    struct Group {
-        QGroupBox*& frame;
-        const char *frameName, *caption;
-        int top;
-        QLineEdit*& text;
-        const char* textName;
-        QPushButton*& choose;
-        const char* chooseName;
-        int chooseTop;
-        QLabel*& label;
-        const char* labelName;
-        int labelWidth;
-        QLineEdit*& options;
-        const char* optionsName;
-    };
-    const Group groups[] = {
-        {VNCFrame, "VNCFrame", "VNC Application", 2760, VNCText, "VNCText", VNCChooseButton,
-         "VNCChooseButton", 200, VNCCommandLineLabel, "VNCCommandLineLabel", 1695,
-         VNCCommandLineOptionsText, "VNCCommandLineOptionsText"},
-        {TelnetFrame, "TelnetFrame", "Telnet Application", 4080, TelnetText, "TelnetText",
-         TelnetChooseButton, "TelnetChooseButton", 200, TelnetCommandLineLabel,
-         "TelnetCommandLineLabel", 1695, TelnetCommandLineOptionsText,
-         "TelnetCommandLineOptionsText"},
-        {SSHFrame, "SSHFrame", "SSH Application", 5400, SSHText, "SSHText", SSHChooseButton,
-         "SSHChooseButton", 200, SSHCommandLineLabel, "SSHCommandLineLabel", 1695,
-         SSHCommandLineOptionsText, "SSHCommandLineOptionsText"},
-        {Frame1, "Frame1", "FTP Application", 6720, FTPText, "FTPText", FTPChooseButton,
-         "FTPChooseButton", 240, Label1, "Label1", 1815, FTPCommandLineOptionsText,
-         "FTPCommandLineOptionsText"},
-    };
-    for (const Group& g : groups) {
-        frame(g.frame, g.frameName, g.caption, g.top, 1155);
-        box(g.text, g.textName, g.frame, Twips(120, 240, 4575, 285));
-        button(g.choose, g.chooseName, "Choose Program", g.frame,
-               Twips(4800, g.chooseTop, 1335, 375));
-        label(g.label, g.labelName, g.frame, Twips(120, 750, g.labelWidth, 255));
-        box(g.options, g.optionsName, g.frame, Twips(1920, 720, 3495, 285));
-    }
-
-    frame(DefalutFrame, "DefalutFrame", "Defalut Connection Type", 8040, 975);
-    option(TermServiceOption, "TermServiceOption", "Remote Desktop", Twips(240, 360, 975, 375));
-    option(RDPConsoleOption, "RDPConsoleOption", "RDP Console", Twips(1320, 240, 1095, 615));
-    option(VNCOption, "VNCOption", "VNC", Twips(2640, 360, 735, 375));
-    option(TelnetOption, "TelnetOption", "Telnet", Twips(3600, 360, 855, 375));
-    option(SSHOption, "SSHOption", "SSH", Twips(4560, 360, 735, 375));
-    option(PingOption, "PingOption", "Ping", Twips(5400, 360, 735, 375));
-
-    button(CancelButton, "CancelButton", "Cancel", this, Twips(5160, 9120, 1095, 375));
-    button(OKButton, "OKButton", "OK", this, Twips(3960, 9120, 1095, 375));
-
-    m_defaultTypeOptions = {TermServiceOption, RDPConsoleOption, VNCOption,
-                            TelnetOption,      SSHOption,        PingOption};
-
-    // Created after the frames, but drawn above them.
-    TSText->raise();
-    TSChooseButton->raise();
-    RDPConsoleText->raise();
-
-    TSCmnDialog = new FileOpenDialog(m_fileOpen, QStringLiteral("TSCmnDialog"), this);
-    RDPConsoleCmnDialog =
-        new FileOpenDialog(m_fileOpen, QStringLiteral("RDPConsoleCmnDialog"), this);
-    VNCCmnDialog = new FileOpenDialog(m_fileOpen, QStringLiteral("VNCCmnDialog"), this);
-    TelnetCmnDialog = new FileOpenDialog(m_fileOpen, QStringLiteral("TelnetCmnDialog"), this);
-    SSHCmnDialog = new FileOpenDialog(m_fileOpen, QStringLiteral("SSHCmnDialog"), this);
-    FTPCmnDialog = new FileOpenDialog(m_fileOpen, QStringLiteral("FTPCmnDialog"), this);
-
-    m_fields = {
-        {"RemoteDesktop", "Program", TSText, {}, {}},
-        {"RemoteDesktop", "Options", TSCommandLineOptionsText, {}, {}},
-        {"RDPConsole", "Program", RDPConsoleText, {}, {}},
-        {"RDPConsole", "Options", RDPConsoleCommandLineOptionsText, {}, {}},
-        {"VNC", "Program", VNCText, {}, {}},
-        {"VNC", "Options", VNCCommandLineOptionsText, {}, {}},
-        {"Telnet", "Program", TelnetText, {}, {}},
-        {"Telnet", "Options", TelnetCommandLineOptionsText, {}, {}},
-        {"SSH", "Program", SSHText, {}, {}},
-        {"SSH", "Options", SSHCommandLineOptionsText, {}, {}},
-        {"FTP", "Program", FTPText, {}, {}},
-        {"FTP", "Options", FTPCommandLineOptionsText, {}, {}},
-    };
-}
-
-void LintaraOptions::ApplyTabOrder() {
-    m_tabOrder = {
-        TSChooseButton,
-        TSText,
-        TSFrame,
-        TSCommandLineLabel,
-        TSCommandLineOptionsText,
-        RDPConsoleFrame,
-        RDPConsoleText,
-        RDPConsoleChooseButton,
-        RDPConsoleCommandLineLabel,
-        RDPConsoleCommandLineOptionsText,
-        CancelButton,
-        OKButton,
-        VNCFrame,
-        VNCText,
-        VNCChooseButton,
-        VNCCommandLineLabel,
-        VNCCommandLineOptionsText,
-        TelnetFrame,
-        TelnetText,
-        TelnetChooseButton,
-        TelnetCommandLineLabel,
-        TelnetCommandLineOptionsText,
-        SSHFrame,
-        SSHText,
-        SSHChooseButton,
-        SSHCommandLineLabel,
-        SSHCommandLineOptionsText,
-        DefalutFrame,
-        TermServiceOption,
-        RDPConsoleOption,
-        VNCOption,
-        TelnetOption,
-        SSHOption,
-        PingOption,
-        Frame1,
-        FTPText,
-        FTPChooseButton,
-        Label1,
-        FTPCommandLineOptionsText,
-    };
-    // Frames and labels hold a place in the order but never take the focus.
-    QWidget* previous = nullptr;
-    for (QWidget* control : m_tabOrder) {
-        if (!(control->focusPolicy() & Qt::TabFocus)) continue;
-        if (previous) QWidget::setTabOrder(previous, control);
-        previous = control;
-    }
-}
-
-int LintaraOptions::TabIndex(const QWidget* control) const {
-    for (std::size_t i = 0; i < m_tabOrder.size(); ++i) {
-        if (m_tabOrder[i] == control) return static_cast<int>(i);
+int ControlNamed(std::string_view name) {
+    for (std::size_t i = 0; i < kControls.size(); ++i) {
+        if (name == kControls[i].name) return static_cast<int>(i);
     }
     return -1;
 }
 
-void LintaraOptions::ConnectHandlers() {
-    // Bound to the selection itself, so selecting from code runs the handler at once.
-    auto onSelect = [this](QRadioButton* option, void (LintaraOptions::*handler)()) {
-        connect(option, &QRadioButton::toggled, this, [this, handler](bool selected) {
-            if (selected) (this->*handler)();
-        });
-    };
-    onSelect(PingOption, &LintaraOptions::PingOption_Click);
-    onSelect(TermServiceOption, &LintaraOptions::TermServiceOption_Click);
-    onSelect(RDPConsoleOption, &LintaraOptions::RDPConsoleOption_Click);
-    onSelect(VNCOption, &LintaraOptions::VNCOption_Click);
-    onSelect(TelnetOption, &LintaraOptions::TelnetOption_Click);
-    onSelect(SSHOption, &LintaraOptions::SSHOption_Click);
+}  // namespace
 
-    connect(OKButton, &QPushButton::clicked, this, &LintaraOptions::OKButton_Click);
-    connect(CancelButton, &QPushButton::clicked, this, &LintaraOptions::CancelButton_Click);
-    connect(TSChooseButton, &QPushButton::clicked, this, &LintaraOptions::TSChooseButton_Click);
-    connect(RDPConsoleChooseButton, &QPushButton::clicked, this,
-            &LintaraOptions::RDPConsoleChooseButton_Click);
-    connect(VNCChooseButton, &QPushButton::clicked, this, &LintaraOptions::VNCChooseButton_Click);
-    connect(TelnetChooseButton, &QPushButton::clicked, this,
-            &LintaraOptions::TelnetChooseButton_Click);
-    connect(SSHChooseButton, &QPushButton::clicked, this, &LintaraOptions::SSHChooseButton_Click);
-    connect(FTPChooseButton, &QPushButton::clicked, this, &LintaraOptions::FTPChooseButton_Click);
+std::span<const ControlSpec> LintaraOptions::Controls() {
+    return kControls;
 }
 
-void LintaraOptions::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    if (!m_placed) PlaceOnScreen();
-    m_placed = true;
+const lintara::FormSpec& LintaraOptions::Layout() {
+    return kLayout;
 }
 
-// Centred on the screen with its frame, which is known only once the window is shown.
-void LintaraOptions::PlaceOnScreen() {
-    QScreen* screen = m_mainWindow ? m_mainWindow->screen() : QGuiApplication::primaryScreen();
-    if (!screen) return;
-    const QRect area = screen->availableGeometry();
-    QRect place = frameGeometry();
-    place.moveCenter(area.center());
-    // On a screen smaller than the window, keep the title bar reachable.
-    place.moveTop(std::max(place.top(), area.top()));
-    place.moveLeft(std::max(place.left(), area.left()));
-    move(place.topLeft());
-}
+LintaraOptions::LintaraOptions(lintara::PlatformServices& services, lintara::FormFactory& forms,
+                               lintara::FileOpenFunction fileOpen, lintara::Form& mainWindow)
+    : TSCmnDialog(fileOpen),
+      RDPConsoleCmnDialog(fileOpen),
+      VNCCmnDialog(fileOpen),
+      TelnetCmnDialog(fileOpen),
+      SSHCmnDialog(fileOpen),
+      FTPCmnDialog(fileOpen),
+      m_services(services),
+      m_mainWindow(mainWindow),
+      m_form(forms.CreateForm(kLayout, *this, &mainWindow)),
+      m_fields{
+          {"RemoteDesktop", "Program", TSText, {}, {}},
+          {"RemoteDesktop", "Options", TSCommandLineOptionsText, {}, {}},
+          {"RDPConsole", "Program", RDPConsoleText, {}, {}},
+          {"RDPConsole", "Options", RDPConsoleCommandLineOptionsText, {}, {}},
+          {"VNC", "Program", VNCText, {}, {}},
+          {"VNC", "Options", VNCCommandLineOptionsText, {}, {}},
+          {"Telnet", "Program", TelnetText, {}, {}},
+          {"Telnet", "Options", TelnetCommandLineOptionsText, {}, {}},
+          {"SSH", "Program", SSHText, {}, {}},
+          {"SSH", "Options", SSHCommandLineOptionsText, {}, {}},
+          {"FTP", "Program", FTPText, {}, {}},
+          {"FTP", "Options", FTPCommandLineOptionsText, {}, {}},
+      } {}
 
-// Tab walks the tab order; the group of default types is one stop, at its selected
-// button, as on the desktops this window was designed for.
-bool LintaraOptions::focusNextPrevChild(bool next) {
-    auto stop = [this](QWidget* control) -> QWidget* {
-        if (std::find(m_defaultTypeOptions.begin(), m_defaultTypeOptions.end(), control) ==
-            m_defaultTypeOptions.end()) {
-            return control;
-        }
-        for (QRadioButton* option : m_defaultTypeOptions) {
-            if (option->isChecked()) return option;
-        }
-        return m_defaultTypeOptions.front();
-    };
-    std::vector<QWidget*> stops;
-    for (QWidget* control : m_tabOrder) {
-        if (!(control->focusPolicy() & Qt::TabFocus) || !control->isEnabled() ||
-            !control->isVisibleTo(this)) {
-            continue;
-        }
-        QWidget* s = stop(control);
-        if (stops.empty() || stops.back() != s) stops.push_back(s);
+void LintaraOptions::Click(int control) {
+    switch (control) {
+        case OKButton:
+            return OKButton_Click();
+        case CancelButton:
+            return CancelButton_Click();
+        case TSChooseButton:
+            return TSChooseButton_Click();
+        case RDPConsoleChooseButton:
+            return RDPConsoleChooseButton_Click();
+        case VNCChooseButton:
+            return VNCChooseButton_Click();
+        case TelnetChooseButton:
+            return TelnetChooseButton_Click();
+        case SSHChooseButton:
+            return SSHChooseButton_Click();
+        case FTPChooseButton:
+            return FTPChooseButton_Click();
+        default:
+            return RunOptionHandler(control);
     }
-    if (stops.empty()) return false;
-    QWidget* current = focusWidget() ? stop(focusWidget()) : nullptr;
-    const auto at = std::find(stops.begin(), stops.end(), current);
-    const auto count = static_cast<std::ptrdiff_t>(stops.size());
-    std::ptrdiff_t index = at == stops.end() ? (next ? -1 : 0) : at - stops.begin();
-    index = (index + (next ? 1 : -1) + count) % count;
-    stops[static_cast<std::size_t>(index)]->setFocus(next ? Qt::TabFocusReason
-                                                          : Qt::BacktabFocusReason);
-    return true;
+}
+
+void LintaraOptions::RunOptionHandler(int option) {
+    switch (option) {
+        case PingOption:
+            return PingOption_Click();
+        case TermServiceOption:
+            return TermServiceOption_Click();
+        case RDPConsoleOption:
+            return RDPConsoleOption_Click();
+        case VNCOption:
+            return VNCOption_Click();
+        case TelnetOption:
+            return TelnetOption_Click();
+        case SSHOption:
+            return SSHOption_Click();
+        default:
+            return;
+    }
+}
+
+void LintaraOptions::QueryClose() {
+    bool cancel = false;
+    Form_Unload(cancel);
+    m_closed = true;
 }
 
 void LintaraOptions::Form_Load() {
@@ -392,94 +172,94 @@ void LintaraOptions::Form_Load() {
 
 void LintaraOptions::LoadAllSettings() {
     for (const Field& field : m_fields) LoadSetting(field.section, field.key, field.box);
-    LoadSetting(kDefaultSection, "Type", this);
+    LoadSetting(kDefaultSection, "Type", -1);
 }
 
-void LintaraOptions::LoadSetting(const std::string& section, const std::string& key,
-                                 QWidget* field) {
+void LintaraOptions::LoadSetting(const std::string& section, const std::string& key, int field) {
     const std::string value = lintara::ReadSetting(SettingsPath, section, key, "");
     if (section != kDefaultSection) {
         for (Field& f : m_fields) {
             if (f.box != field) continue;
-            const std::optional<QString> text = FromUtf8(value);
-            f.shown = text ? *text : FromCp1252(value);
-            f.original = text ? std::nullopt : std::optional<std::string>(value);
-            f.box->setText(f.shown);
+            const bool utf8 = lintara::IsUtf8(value);
+            f.shown = utf8 ? value : lintara::Cp1252ToUtf8(value);
+            f.original = utf8 ? std::nullopt : std::optional<std::string>(value);
+            m_form->SetText(f.box, f.shown);
         }
         return;
     }
-    QRadioButton* selected = PingOption;
-    QString tag = QStringLiteral("Ping");
+    int selected = PingOption;
+    std::string tag = "Ping";
     for (const auto& type : lintara::DefaultTypes()) {
         if (value != type.value) continue;
-        selected = findChild<QRadioButton*>(QString::fromLatin1(type.optionName));
-        tag = QString::fromLatin1(type.value);
+        selected = ControlNamed(type.optionName);
+        tag = type.value;
         break;
     }
-    selected->setChecked(true);
+    // Selecting runs the button's handler at once, which sets the same tag.
+    m_form->SetChecked(selected, true);
+    RunOptionHandler(selected);
     Tag = tag;
 }
 
 void LintaraOptions::PingOption_Click() {
-    Tag = QStringLiteral("Ping");
+    Tag = "Ping";
 }
 void LintaraOptions::TermServiceOption_Click() {
-    Tag = QStringLiteral("RemoteDesktop");
+    Tag = "RemoteDesktop";
 }
 void LintaraOptions::RDPConsoleOption_Click() {
-    Tag = QStringLiteral("RDPConsole");
+    Tag = "RDPConsole";
 }
 void LintaraOptions::VNCOption_Click() {
-    Tag = QStringLiteral("VNC");
+    Tag = "VNC";
 }
 void LintaraOptions::TelnetOption_Click() {
-    Tag = QStringLiteral("Telnet");
+    Tag = "Telnet";
 }
 void LintaraOptions::SSHOption_Click() {
-    Tag = QStringLiteral("SSH");
+    Tag = "SSH";
 }
 
 void LintaraOptions::OKButton_Click() {
     // One replacement of the file: either every key is saved or the file stays as it was.
     std::vector<lintara::SettingWrite> writes;
     for (const Field& field : m_fields) {
-        const QString text = field.box->text();
+        const std::string text = m_form->Text(field.box);
         const bool untouched = field.original && text == field.shown;
-        writes.push_back({field.section, field.key, untouched ? *field.original : ToBytes(text)});
+        writes.push_back(
+            {field.section, field.key, untouched ? *field.original : lintara::OneLine(text)});
     }
-    writes.push_back({kDefaultSection, "Type", ToBytes(Tag)});
+    writes.push_back({kDefaultSection, "Type", Tag});
     std::string reason;
     if (!lintara::WriteSettings(SettingsPath, writes, &reason)) {
         m_services.ShowMessage(lintara::texts::SaveFailed(SettingsPath, reason),
                                lintara::kStyleError, lintara::texts::kTitleError);
         return;
     }
-    close();
+    CloseWindow();
 }
 
 void LintaraOptions::CancelButton_Click() {
-    close();
+    CloseWindow();
+}
+
+void LintaraOptions::CloseWindow() {
+    if (m_closed) return;
+    bool cancel = false;
+    Form_Unload(cancel);
+    m_closed = true;
+    m_form->Close();
 }
 
 void LintaraOptions::Form_Unload(bool& cancel) {
     (void)cancel;
-    if (m_mainWindow) m_mainWindow->show();
+    m_mainWindow.Show();
 }
 
-void LintaraOptions::closeEvent(QCloseEvent* event) {
-    bool cancel = false;
-    Form_Unload(cancel);
-    if (cancel) {
-        event->ignore();
-    } else {
-        event->accept();
-    }
-}
-
-void LintaraOptions::Choose(FileOpenDialog* dialog, QLineEdit* field) {
-    dialog->ShowOpen();
-    if (dialog->FileName.isEmpty()) return;
-    field->setText(dialog->FileName);
+void LintaraOptions::Choose(FileOpenDialog& dialog, Control field) {
+    dialog.ShowOpen();
+    if (dialog.FileName.empty()) return;
+    m_form->SetText(field, lintara::OneLine(dialog.FileName));
 }
 
 void LintaraOptions::TSChooseButton_Click() {

@@ -1,106 +1,91 @@
 // The Options window: programs, options and the default connection type.
 #pragma once
 
-#include <QObject>
-#include <QPointer>
-#include <QString>
-#include <QWidget>
-#include <functional>
+#include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "core/form.h"
 #include "core/platform.h"
 
-class QCloseEvent;
-class QShowEvent;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
-class QPushButton;
-class QRadioButton;
-
-// Shows a file-open dialog and returns the chosen file's full path, or an empty text.
-using FileOpenFunction = std::function<QString()>;
-
 // One "Choose Program" button's dialog: invisible, lives as long as the window.
-class FileOpenDialog : public QObject {
-    Q_OBJECT
+class FileOpenDialog {
   public:
-    FileOpenDialog(FileOpenFunction show, const QString& name, QObject* parent);
+    explicit FileOpenDialog(lintara::FileOpenFunction show) : m_show(std::move(show)) {}
 
     // Shows the dialog and waits for it; FileName is then the choice or empty.
-    void ShowOpen();
-    QString FileName;
+    void ShowOpen() { FileName = m_show ? m_show() : std::string(); }
+    std::string FileName;
 
   private:
-    FileOpenFunction m_show;
+    lintara::FileOpenFunction m_show;
 };
 
-class LintaraOptions : public QWidget {
-    Q_OBJECT
+class LintaraOptions : public lintara::FormEvents {
   public:
-    // mainWindow is shown again however this window closes. The window deletes itself
-    // when closed, so each opening starts from the settings file again.
-    LintaraOptions(lintara::PlatformServices& services, FileOpenFunction fileOpen,
-                   QWidget* mainWindow);
+    // The controls, by their index in the table.
+    enum Control : int {
+        TSFrame,
+        TSText,
+        TSChooseButton,
+        TSCommandLineLabel,
+        TSCommandLineOptionsText,
+        RDPConsoleFrame,
+        RDPConsoleText,
+        RDPConsoleChooseButton,
+        RDPConsoleCommandLineLabel,
+        RDPConsoleCommandLineOptionsText,
+        VNCFrame,
+        VNCText,
+        VNCChooseButton,
+        VNCCommandLineLabel,
+        VNCCommandLineOptionsText,
+        TelnetFrame,
+        TelnetText,
+        TelnetChooseButton,
+        TelnetCommandLineLabel,
+        TelnetCommandLineOptionsText,
+        SSHFrame,
+        SSHText,
+        SSHChooseButton,
+        SSHCommandLineLabel,
+        SSHCommandLineOptionsText,
+        Frame1,
+        FTPText,
+        FTPChooseButton,
+        Label1,
+        FTPCommandLineOptionsText,
+        DefalutFrame,
+        TermServiceOption,
+        RDPConsoleOption,
+        VNCOption,
+        TelnetOption,
+        SSHOption,
+        PingOption,
+        CancelButton,
+        OKButton,
+        ControlCount
+    };
+    static std::span<const lintara::ControlSpec> Controls();
+    static const lintara::FormSpec& Layout();
+
+    // mainWindow is shown again however this window closes.
+    LintaraOptions(lintara::PlatformServices& services, lintara::FormFactory& forms,
+                   lintara::FileOpenFunction fileOpen, lintara::Form& mainWindow);
 
     // Reads all thirteen values from the settings file into the window.
     void Form_Load();
+    void Show() { m_form->Show(); }
+    lintara::Form& form() { return *m_form; }
 
     // The default connection type chosen in the window, written as "Type" on OK.
-    QString Tag;
+    std::string Tag;
     std::string SettingsPath;
 
-    // The control's place in the tab order; labels and frames have one too.
-    int TabIndex(const QWidget* control) const;
-
-    // The controls, by the names the rest of the program uses.
-    QGroupBox* TSFrame;
-    QLineEdit* TSText;
-    QPushButton* TSChooseButton;
-    QLabel* TSCommandLineLabel;
-    QLineEdit* TSCommandLineOptionsText;
-    QGroupBox* RDPConsoleFrame;
-    QLineEdit* RDPConsoleText;
-    QPushButton* RDPConsoleChooseButton;
-    QLabel* RDPConsoleCommandLineLabel;
-    QLineEdit* RDPConsoleCommandLineOptionsText;
-    QGroupBox* VNCFrame;
-    QLineEdit* VNCText;
-    QPushButton* VNCChooseButton;
-    QLabel* VNCCommandLineLabel;
-    QLineEdit* VNCCommandLineOptionsText;
-    QGroupBox* TelnetFrame;
-    QLineEdit* TelnetText;
-    QPushButton* TelnetChooseButton;
-    QLabel* TelnetCommandLineLabel;
-    QLineEdit* TelnetCommandLineOptionsText;
-    QGroupBox* SSHFrame;
-    QLineEdit* SSHText;
-    QPushButton* SSHChooseButton;
-    QLabel* SSHCommandLineLabel;
-    QLineEdit* SSHCommandLineOptionsText;
-    QGroupBox* Frame1;
-    QLineEdit* FTPText;
-    QPushButton* FTPChooseButton;
-    QLabel* Label1;
-    QLineEdit* FTPCommandLineOptionsText;
-    QGroupBox* DefalutFrame;
-    QRadioButton* TermServiceOption;
-    QRadioButton* RDPConsoleOption;
-    QRadioButton* VNCOption;
-    QRadioButton* TelnetOption;
-    QRadioButton* SSHOption;
-    QRadioButton* PingOption;
-    QPushButton* CancelButton;
-    QPushButton* OKButton;
-    FileOpenDialog* TSCmnDialog;
-    FileOpenDialog* RDPConsoleCmnDialog;
-    FileOpenDialog* VNCCmnDialog;
-    FileOpenDialog* TelnetCmnDialog;
-    FileOpenDialog* SSHCmnDialog;
-    FileOpenDialog* FTPCmnDialog;
+    FileOpenDialog TSCmnDialog, RDPConsoleCmnDialog, VNCCmnDialog, TelnetCmnDialog, SSHCmnDialog,
+        FTPCmnDialog;
 
     // Event handlers.
     void PingOption_Click();
@@ -120,10 +105,9 @@ class LintaraOptions : public QWidget {
     // Runs at every closing; leaves cancel unset, so the window always closes.
     void Form_Unload(bool& cancel);
 
-  protected:
-    void closeEvent(QCloseEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    bool focusNextPrevChild(bool next) override;
+    // What the front end reports.
+    void Click(int control) override;
+    void QueryClose() override;
 
   private:
     // A text field and the key it holds. When the stored bytes are not UTF-8 they are
@@ -131,24 +115,21 @@ class LintaraOptions : public QWidget {
     struct Field {
         const char* section;
         const char* key;
-        QLineEdit* box;
-        QString shown;
+        Control box;
+        std::string shown;
         std::optional<std::string> original;
     };
 
-    void CreateControls();
-    void ApplyTabOrder();
-    void ConnectHandlers();
-    void PlaceOnScreen();
     void LoadAllSettings();
-    void LoadSetting(const std::string& section, const std::string& key, QWidget* field);
-    void Choose(FileOpenDialog* dialog, QLineEdit* field);
+    // field is a text box, or -1 for the window itself.
+    void LoadSetting(const std::string& section, const std::string& key, int field);
+    void Choose(FileOpenDialog& dialog, Control field);
+    void RunOptionHandler(int option);
+    void CloseWindow();
 
     lintara::PlatformServices& m_services;
-    FileOpenFunction m_fileOpen;
-    QPointer<QWidget> m_mainWindow;
-    std::vector<Field> m_fields;       // in the order of every load and save
-    std::vector<QWidget*> m_tabOrder;  // every control, by tab index
-    std::vector<QRadioButton*> m_defaultTypeOptions;
-    bool m_placed = false;
+    lintara::Form& m_mainWindow;
+    std::unique_ptr<lintara::Form> m_form;
+    std::vector<Field> m_fields;  // in the order of every load and save
+    bool m_closed = false;
 };

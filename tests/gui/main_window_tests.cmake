@@ -1,15 +1,13 @@
-# Qt Test suites of the main window and the end-to-end run of the built program.
+# Qt Test suites of the Qt front end and the end-to-end run of the built program.
 find_package(Qt6 REQUIRED COMPONENTS Network)
 
-foreach(_suite TestMainWindowLayout TestMainWindow)
-    add_executable(${_suite} ${CMAKE_CURRENT_LIST_DIR}/${_suite}.cpp)
-    target_link_libraries(${_suite} PRIVATE lintara_main_window lintara_platform Qt6::Test)
-    target_include_directories(${_suite} PRIVATE ${PROJECT_SOURCE_DIR})
-    target_compile_definitions(${_suite} PRIVATE
-        LINTARA_RENDER_DIR="${CMAKE_CURRENT_BINARY_DIR}")
-    add_test(NAME ${_suite} COMMAND ${_suite})
-    set_tests_properties(${_suite} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
-endforeach()
+add_executable(TestQtForm ${CMAKE_CURRENT_LIST_DIR}/TestQtForm.cpp)
+target_link_libraries(TestQtForm PRIVATE lintara_main_window lintara_gui_qt lintara_platform
+    Qt6::Test)
+target_include_directories(TestQtForm PRIVATE ${PROJECT_SOURCE_DIR})
+target_compile_definitions(TestQtForm PRIVATE LINTARA_RENDER_DIR="${CMAKE_CURRENT_BINARY_DIR}")
+add_test(NAME TestQtForm COMMAND TestQtForm)
+set_tests_properties(TestQtForm PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 
 if(TARGET Lintara AND NOT WIN32)
     add_executable(TestEndToEnd ${CMAKE_CURRENT_LIST_DIR}/TestEndToEnd.cpp)

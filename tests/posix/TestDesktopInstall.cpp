@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "core/texts.h"
+#include "gui/qt/QtForm.h"
 #include "main_window/Lintara.h"
 #include "platform/posix/posix_services.h"
 
@@ -202,16 +203,18 @@ class TestDesktopInstall : public QObject {
         const std::string folder = QFileInfo(QString::fromStdString(exec[0])).path().toStdString();
         InstalledServices services(2, argv.data(), folder);
 
-        Lintara window(services, [] { return QString(); });
+        lintara::QtFormFactory forms;
+        Lintara window(services, forms, [] { return std::string(); });
         window.Form_Load();
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QCOMPARE(window.ConnectText->text(), QString("myhost"));
+        window.Show();
+        auto& form = static_cast<lintara::QtForm&>(window.form());
+        QVERIFY(QTest::qWaitForWindowExposed(form.window()));
+        QCOMPARE(form.control<QLineEdit>(Lintara::ConnectText)->text(), QString("myhost"));
         // The installed sample settings were found and their default type selected.
         QCOMPARE(services.messages, std::vector<std::string>{});
         QCOMPARE(services.ends, 0);
-        QVERIFY(window.SSHOption->isChecked());
-        QCOMPARE(window.PortText->text(), QString("22"));
+        QVERIFY(form.Checked(Lintara::SSHOption));
+        QCOMPARE(form.Text(Lintara::PortText), std::string("22"));
     }
 
     void pingWithoutPingKeepsTheWindowOpen() {
@@ -221,13 +224,15 @@ class TestDesktopInstall : public QObject {
         std::string exe = Bin("Lintara").toStdString();
         std::vector<char*> argv = {exe.data(), nullptr};
         InstalledServices services(1, argv.data(), (m_prefix + "/bin").toStdString());
-        Lintara window(services, [] { return QString(); });
+        lintara::QtFormFactory forms;
+        Lintara window(services, forms, [] { return std::string(); });
         window.Form_Load();
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QTest::keyClicks(window.ConnectText, "myhost");
-        window.PingOption->click();
-        QTest::mouseClick(window.ConnectButton, Qt::LeftButton);
+        window.Show();
+        auto& form = static_cast<lintara::QtForm&>(window.form());
+        QVERIFY(QTest::qWaitForWindowExposed(form.window()));
+        QTest::keyClicks(form.control(Lintara::ConnectText), "myhost");
+        form.control<QRadioButton>(Lintara::PingOption)->click();
+        QTest::mouseClick(form.control(Lintara::ConnectButton), Qt::LeftButton);
         qputenv("PATH", oldPath);
 
         QCOMPARE(services.messages.size(), std::size_t(1));
@@ -237,8 +242,8 @@ class TestDesktopInstall : public QObject {
                 std::string::npos,
             services.messages[0].c_str());
         QCOMPARE(services.ends, 0);
-        QVERIFY(window.isVisible());
-        QCOMPARE(window.ConnectText->text(), QString("myhost"));
+        QVERIFY(form.Visible());
+        QCOMPARE(form.Text(Lintara::ConnectText), std::string("myhost"));
     }
 
     void installedProgramRuns() {

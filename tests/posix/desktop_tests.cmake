@@ -29,7 +29,7 @@ if(NOT WIN32 AND TARGET Lintara AND TARGET lintara_main_window)
     find_package(Qt6 REQUIRED COMPONENTS Test)
     add_executable(lintara_desktop_install_tests posix/TestDesktopInstall.cpp)
     target_link_libraries(lintara_desktop_install_tests PRIVATE
-        lintara_main_window lintara_platform Qt6::Test)
+        lintara_main_window lintara_gui_qt lintara_platform Qt6::Test)
     target_include_directories(lintara_desktop_install_tests PRIVATE ${PROJECT_SOURCE_DIR})
     target_compile_definitions(lintara_desktop_install_tests PRIVATE
         LINTARA_CMAKE="${CMAKE_COMMAND}"

@@ -1,5 +1,5 @@
 // The application icon from the images built into the program, and the layout font.
-#include "main_window/Appearance.h"
+#include "gui/qt/Appearance.h"
 
 #include <QApplication>
 #include <QImageReader>
