@@ -9,9 +9,8 @@ namespace lintara {
 
 QIcon AppIcon() {
     // One icon for the program, both windows and the Options button, so each image is
-    // decoded once.
-    // The format is named and not guessed, so the built-in PNG reader decodes them: a
-    // guess would load every image plugin first, at start.
+    // decoded once. The format is named and not guessed, so the built-in PNG reader
+    // decodes them: a guess would load every image plugin first, at start.
     static const QIcon icon = [] {
         QIcon images;
         for (const char* path : {":/icons/lintara-32.png", ":/icons/lintara-48.png"}) {
