@@ -132,35 +132,36 @@ struct Run {
     std::optional<double> unmapSeconds;
 };
 
-// Waits for the first ordinary top-level window to be mapped; returns it.
-std::optional<Window> WaitForMap(Display* display, double seconds) {
+// Waits for the first event on the root's stream that matches; returns it.
+template <typename Matches>
+std::optional<XEvent> WaitForEvent(Display* display, double seconds, Matches matches) {
     const double deadline = Now() + seconds;
     pollfd fd{ConnectionNumber(display), POLLIN, 0};
     while (Now() < deadline) {
         while (XPending(display)) {
             XEvent event;
             XNextEvent(display, &event);
-            if (event.type == MapNotify && !event.xmap.override_redirect) return event.xmap.window;
-        }
-        poll(&fd, 1, 5);
-    }
-    return std::nullopt;
-}
-
-// The wall-clock time window is unmapped, seen as an UnmapNotify on the root.
-std::optional<double> WaitForUnmap(Display* display, Window window, double seconds) {
-    const double deadline = Now() + seconds;
-    pollfd fd{ConnectionNumber(display), POLLIN, 0};
-    while (Now() < deadline) {
-        while (XPending(display)) {
-            XEvent event;
-            XNextEvent(display, &event);
-            if (event.type == UnmapNotify && event.xunmap.window == window)
-                return Now(CLOCK_REALTIME);
+            if (matches(event)) return event;
         }
         poll(&fd, 1, 1);
     }
     return std::nullopt;
+}
+
+// The first ordinary top-level window to be mapped.
+std::optional<Window> WaitForMap(Display* display, double seconds) {
+    const auto event = WaitForEvent(display, seconds, [](const XEvent& e) {
+        return e.type == MapNotify && !e.xmap.override_redirect;
+    });
+    return event ? std::optional<Window>(event->xmap.window) : std::nullopt;
+}
+
+// The wall-clock time window is unmapped.
+std::optional<double> WaitForUnmap(Display* display, Window window, double seconds) {
+    const auto event = WaitForEvent(display, seconds, [window](const XEvent& e) {
+        return e.type == UnmapNotify && e.xunmap.window == window;
+    });
+    return event ? std::optional<double>(Now(CLOCK_REALTIME)) : std::nullopt;
 }
 
 std::optional<double> RecordedTime(const std::string& path, double seconds) {
