@@ -3,6 +3,7 @@
 
 #include <climits>
 #include <cstdlib>
+#include <utility>
 
 namespace lintara::posix {
 namespace {
@@ -60,6 +61,32 @@ std::optional<std::pair<TerminalWay, std::string>> PickTerminal(std::string* rea
                   passed + "; install one, for example the Debian package xterm";
     }
     return std::nullopt;
+}
+
+// The Debian packages of the programs the sample settings run in a terminal.
+std::string PackageHint(const std::string& program) {
+    static constexpr std::pair<std::string_view, std::string_view> kPackages[] = {
+        {"ssh", "openssh-client"},
+        {"telnet", "telnet"},
+        {"lftp", "lftp"},
+        {"ping", "iputils-ping"}};
+    const std::string name = BaseName(program);
+    for (const auto& [known, package] : kPackages) {
+        if (name == known) return " (Debian package " + std::string(package) + ")";
+    }
+    return {};
+}
+
+// A terminal told to run a missing program shows its complaint for an instant and
+// closes, or leaves a bare shell: nothing is started then, and the program is named.
+bool Runnable(const std::vector<std::string>& words, std::string* reason) {
+    if (words.empty() || FindProgram(words.front())) return true;
+    if (reason) {
+        *reason = words.front() + " was not found" +
+                  (words.front().find('/') == std::string::npos ? " on PATH" : "") +
+                  PackageHint(words.front());
+    }
+    return false;
 }
 
 Command Compose(const TerminalWay& way, const std::string& path,
@@ -135,6 +162,7 @@ std::optional<Command> ThroughTerminal(const Command& command, std::string* reas
     const std::vector<std::string> words(
         command.argv.begin() + static_cast<long>(std::min(run + 1, command.argv.size())),
         command.argv.end());
+    if (!Runnable(words, reason)) return std::nullopt;
 
     if (way && way->keepsArguments) {
         std::string path = command.program;

@@ -217,8 +217,7 @@ TEST_F(DesktopTranslation, EachTerminalRunsPingWithItsOwnWay) {
 }
 
 TEST_F(DesktopTranslation, ConfiguredTerminalLinesKeepTheArgumentsApart) {
-    Provide("terminator");
-    Provide("terminology");
+    for (const char* name : {"terminator", "terminology", "ssh", "telnet"}) Provide(name);
     // Blanks separate the words of a configured line; everything else stays in one.
     const std::string host = "h;touch${IFS}X|$(touch${IFS}X)`touch${IFS}X`&&q";
     struct Case {
@@ -261,6 +260,33 @@ TEST_F(DesktopTranslation, ConfiguredTerminalLinesKeepTheArgumentsApart) {
     EXPECT_FALSE(refused.started);
     EXPECT_NE(refused.reason.find("terminology"), std::string::npos) << refused.reason;
     EXPECT_FALSE(fs::exists(m_work / "X"));
+}
+
+TEST_F(DesktopTranslation, ATerminalLineWhoseProgramIsMissingStartsNothing) {
+    Provide("lftp");
+    const std::string anyTerminal = (m_bin / "x-terminal-emulator").string();
+    struct Case {
+        std::string line, reason;
+    };
+    const std::vector<Case> cases = {
+        {anyTerminal + " -e ssh -p 22 myhost",
+         "ssh was not found on PATH (Debian package openssh-client)"},
+        {anyTerminal + " -e telnet myhost 23",
+         "telnet was not found on PATH (Debian package telnet)"},
+        {(m_bin / "xterm").string() + " -e /nowhere/lftp -p 21 myhost",
+         "/nowhere/lftp was not found (Debian package lftp)"},
+        {anyTerminal + " -e unknown-client myhost", "unknown-client was not found on PATH"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        const auto result = m_services.StartCommand(c.line, lintara::kWindowNormalFocus);
+        EXPECT_FALSE(result.started);
+        EXPECT_EQ(result.reason, c.reason);
+        EXPECT_FALSE(fs::exists(m_records / "xterm.record"));
+    }
+    // Found on PATH: the terminal runs it.
+    EXPECT_EQ(StartAndRecord(anyTerminal + " -e lftp -p 21 myhost", "xterm").argv,
+              (Argv{"xterm", "-e", "lftp", "-p", "21", "myhost"}));
 }
 
 TEST_F(DesktopTranslation, NoTerminalIsAFailedStart) {
