@@ -13,6 +13,8 @@ int DesktopServices::ShowMessage(const std::string& text, int /*style*/, const s
                     QString::fromStdString(text), QMessageBox::Ok);
     // Hosts and paths in a text must never be read as markup.
     box.setTextFormat(Qt::PlainText);
+    // A reason (a missing package, a client's own words) can be selected and copied.
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse);
     box.exec();
     return 1;
 }

@@ -4,7 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/deps.sh build
+# The build's packages and the clients of the sample settings, in one install.
+scripts/deps.sh run
 
 cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release
 cmake --build build/release -j"$(nproc)"

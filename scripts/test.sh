@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Builds Lintara and runs every test: the plain build, the same tests under
-# AddressSanitizer + UndefinedBehaviorSanitizer, bounded fuzzing runs, and the Windows
-# build under Wine. GUI tests use Qt's offscreen platform; the end-to-end stage starts
-# a private X server of its own, so no display is needed.
-# LINTARA_STAGES picks stages (default: "plain e2e sanitize fuzz windows"); FUZZ_SECONDS
-# bounds fuzzing.
+# Builds Lintara and runs every test: the plain build, the built program driven on a
+# private X server (with recorders, then with real clients against real servers on
+# 127.0.0.1), the same tests under AddressSanitizer + UndefinedBehaviorSanitizer,
+# bounded fuzzing runs, and the Windows build under Wine. GUI tests use Qt's offscreen
+# platform; the desktop stages start a private X server of their own, so no display is
+# needed.
+# LINTARA_STAGES picks stages (default: "plain e2e clients sanitize fuzz windows");
+# FUZZ_SECONDS bounds fuzzing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,7 +14,7 @@ scripts/deps.sh test
 
 export QT_QPA_PLATFORM=offscreen
 jobs=$(nproc)
-stages=${LINTARA_STAGES:-plain e2e sanitize fuzz windows}
+stages=${LINTARA_STAGES:-plain e2e clients sanitize fuzz windows}
 
 stage() { echo; echo "=== $* ==="; }
 
@@ -30,6 +32,13 @@ for s in $stages; do
         cmake --build build/test -j"$jobs" --target Lintara lintara_recorder
         /usr/bin/python3 tests/e2e/lintara_e2e.py build/test/app/Lintara \
             build/test/tests/lintara_recorder resources/Lintara.ini
+        ;;
+    clients)
+        stage "real clients against real servers on 127.0.0.1, with the sample settings"
+        cmake -S . -B build/test -DCMAKE_BUILD_TYPE=Debug
+        cmake --build build/test -j"$jobs" --target Lintara
+        /usr/bin/python3 tests/clients/lintara_clients.py build/test/app/Lintara \
+            resources/Lintara.ini
         ;;
     sanitize)
         stage "build and test with AddressSanitizer and UndefinedBehaviorSanitizer"
