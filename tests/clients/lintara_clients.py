@@ -13,7 +13,6 @@ import subprocess
 import sys
 import tempfile
 import threading
-import time
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
@@ -100,9 +99,10 @@ class EchoWatch(threading.Thread):
 class TelnetService(threading.Thread):
     """Listens as inetd would and hands each connection to telnetd."""
 
-    def __init__(self, port, session, env, spawned):
+    def __init__(self, address, port, session, env, spawned):
         super().__init__(daemon=True)
-        self.listener = socket.create_server(("127.0.0.1", port))
+        family = socket.AF_INET6 if ":" in address else socket.AF_INET
+        self.listener = socket.create_server((address, port), family=family)
         self.listener.settimeout(0.2)
         self.command = ["/usr/sbin/telnetd", "--no-hostinfo", "--exec-login=" + session]
         self.env, self.spawned = env, spawned
@@ -136,7 +136,7 @@ class Servers:
         self.processes, self.spawned = [], []
         self.ports = {}
         self.made_privsep = False
-        self.telnet = self.echo = None
+        self.telnet, self.echo = [], None
         self.nss = nss
 
     def path(self, *names):
@@ -182,7 +182,9 @@ class Servers:
         for name, port, address in [("sshd", "ssh", "127.0.0.1"), ("sshd", "ssh", "::1"),
                                     ("xrdp", "rdp", "127.0.0.1"), ("vnc", "vnc", "127.0.0.1"),
                                     ("vnc6", "vnc6", "::1"), ("http", "http", "127.0.0.1"),
-                                    ("https", "https", "127.0.0.1"), ("ftp", "ftp", "127.0.0.1"),
+                                    ("http6", "http6", "::1"), ("https", "https", "127.0.0.1"),
+                                    ("ftp", "ftp", "127.0.0.1"), ("ftp6", "ftp6", "::1"),
+                                    ("telnet", "telnet", "127.0.0.1"), ("telnet", "telnet", "::1"),
                                     ("smbd", "smb", "127.0.0.1")]:
             self.await_port(name, self.ports[port], address)
 
@@ -213,10 +215,11 @@ class Servers:
               "#!/bin/sh\nprintf 'Lintara telnet check\\r\\nname: '\n"
               "IFS= read -r line\nprintf '%%s\\n' \"$line\" >> %s\nexec sleep 120\n"
               % self.path("telnet-lines"), 0o755)
-        self.ports["telnet"] = free_port()
-        self.telnet = TelnetService(self.ports["telnet"], self.path("telnet-session"),
-                                    self.env, self.spawned)
-        self.telnet.start()
+        port = self.ports["telnet"] = free_port()
+        for address in ("127.0.0.1", "::1"):
+            self.telnet.append(TelnetService(address, port, self.path("telnet-session"),
+                                             self.env, self.spawned))
+            self.telnet[-1].start()
 
     def start_rdp(self):
         port = self.ports["rdp"] = free_port()
@@ -244,9 +247,10 @@ class Servers:
     def start_web(self):
         os.mkdir(self.path("www"))
         write(self.path("www", "index.html"), "<title>Lintara check</title>\n")
-        self.ports["http"] = free_port()
-        self.start("http", [PYTHON, "-m", "http.server", "--bind", "127.0.0.1", "--directory",
-                            self.path("www"), str(self.ports["http"])])
+        for name, address in (("http", "127.0.0.1"), ("http6", "::1")):
+            self.ports[name] = free_port()
+            self.start(name, [PYTHON, "-m", "http.server", "--bind", address, "--directory",
+                              self.path("www"), str(self.ports[name])])
         self.ports["https"] = free_port()
         write(self.path("https.py"), "\n".join([
             "import functools, http.server, ssl, sys",
@@ -262,9 +266,10 @@ class Servers:
     def start_ftp(self):
         os.mkdir(self.path("ftp"))
         write(self.path("ftp", "welcome.txt"), "Lintara check\n")
-        self.ports["ftp"] = free_port()
-        self.start("ftp", [PYTHON, "-m", "pyftpdlib", "-i", "127.0.0.1", "-p",
-                           str(self.ports["ftp"]), "-d", self.path("ftp")])
+        for name, address in (("ftp", "127.0.0.1"), ("ftp6", "::1")):
+            self.ports[name] = free_port()
+            self.start(name, [PYTHON, "-m", "pyftpdlib", "-i", address, "-p",
+                              str(self.ports[name]), "-d", self.path("ftp")])
 
     def start_smb(self):
         port = self.ports["smb"] = free_port()
@@ -294,7 +299,7 @@ class Servers:
                             "--configfile=" + self.path("smb.conf")], env)
 
     def stop(self):
-        for service in (self.telnet, self.echo):
+        for service in self.telnet + [self.echo]:
             if service:
                 service.stop()
         for _, process in self.processes:
@@ -546,14 +551,18 @@ class RealClients(unittest.TestCase):
                 self.assertEqual(s.ended(), 0)
                 s.close()
 
-    def test_telnet_reaches_the_servers_login(self):
-        s = self.session()
-        s.connect("Telnet", "localhost", self.servers.ports["telnet"])
-        self.assertEqual(s.ended(), 0)
-        # Typed into the real terminal, received by the session telnetd started.
-        s.type_in_terminal("typed-through-telnet")
-        self.arrives("the telnet session's line", lambda: "typed-through-telnet" in text_of(
-            self.servers.path("telnet-lines")))
+    def test_telnet_reaches_the_servers_login_over_ipv4_and_ipv6(self):
+        for host in ("localhost", "::1"):
+            with self.subTest(host=host):
+                s = self.session()
+                s.connect("Telnet", host, self.servers.ports["telnet"])
+                self.assertEqual(s.ended(), 0)
+                # Typed into the real terminal, received by the session telnetd started.
+                line = "typed-through-telnet-to-" + host
+                s.type_in_terminal(line)
+                self.arrives("the telnet session's line", lambda: line in text_of(
+                    self.servers.path("telnet-lines")).splitlines())
+                s.close()
 
     def test_remote_desktop_and_the_console_reach_xrdp(self):
         for kind in ("Remote Desktop", "RDP Console"):
@@ -582,18 +591,22 @@ class RealClients(unittest.TestCase):
                 self.assertEqual(s.ended(), 0)
                 s.close()
 
-    def test_ftp_logs_in_at_once(self):
-        before = self.servers.log("ftp").count("USER 'anonymous' logged in")
-        s = self.session()
-        s.connect("FTP", "localhost", self.servers.ports["ftp"])
-        self.log_grows("ftp", "USER 'anonymous' logged in", before)
-        self.assertEqual(s.ended(), 0)
+    def test_ftp_logs_in_at_once_over_ipv4_ipv6_and_a_host_name(self):
+        for host, server in (("127.0.0.1", "ftp"), ("::1", "ftp6"), ("localhost", "ftp")):
+            with self.subTest(host=host):
+                before = self.servers.log(server).count("USER 'anonymous' logged in")
+                s = self.session()
+                s.connect("FTP", host, self.servers.ports[server])
+                self.log_grows(server, "USER 'anonymous' logged in", before)
+                self.assertEqual(s.ended(), 0)
+                s.close()
 
     def test_web_pages_are_fetched_by_the_desktops_browser(self):
-        for kind, host in (("HTTP", "127.0.0.1:%d" % self.servers.ports["http"]),
-                           ("HTTPS", "localhost:%d" % self.servers.ports["https"])):
-            with self.subTest(kind):
-                name = kind.lower()
+        ports = self.servers.ports
+        for kind, host, name in (("HTTP", "127.0.0.1:%d" % ports["http"], "http"),
+                                 ("HTTP", "[::1]:%d" % ports["http6"], "http6"),
+                                 ("HTTPS", "localhost:%d" % ports["https"], "https")):
+            with self.subTest(host=host):
                 before = self.servers.log(name).count('"GET / HTTP/1.1" 200')
                 s = self.session()
                 s.connect(kind, host)
