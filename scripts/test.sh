@@ -37,7 +37,10 @@ for s in $stages; do
         stage "real clients against real servers on 127.0.0.1, with the sample settings"
         cmake -S . -B build/test -DCMAKE_BUILD_TYPE=Debug
         cmake --build build/test -j"$jobs" --target Lintara
-        /usr/bin/python3 tests/clients/lintara_clients.py build/test/app/Lintara \
+        # Its servers (sshd, smbd) and the ping watch run as root.
+        as_root=()
+        [ "$(id -u)" -ne 0 ] && as_root=(sudo)
+        "${as_root[@]}" /usr/bin/python3 tests/clients/lintara_clients.py build/test/app/Lintara \
             resources/Lintara.ini
         ;;
     sanitize)

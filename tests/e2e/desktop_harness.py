@@ -106,3 +106,67 @@ class Display:
         self.x.close()
         self.server.terminate()
         self.server.wait(10)
+
+
+class Driver:
+    """Drives one started Lintara with xdotool: what a subclass provides is process,
+    errors (its output file), marker, folder, and tool_env (the environment for xdotool)."""
+
+    # How long a launch may take to end the program.
+    end_limit = 10.0
+
+    def xdo(self, *arguments):
+        return subprocess.run(["xdotool", *arguments], env=self.tool_env, capture_output=True,
+                              text=True, timeout=30).stdout.split()
+
+    def windows(self, title):
+        return self.xdo("search", "--onlyvisible", "--name", title)
+
+    def window(self, title, timeout=10.0):
+        return wait_for(lambda: (self.windows(title) or [None])[0], timeout,
+                        "a window named " + title + self.said())
+
+    def visible(self, title):
+        return bool(self.windows(title))
+
+    def gone(self, title, timeout=10.0):
+        wait_for(lambda: not self.visible(title), timeout, title + " to close")
+
+    def focus(self, window, x=10, y=10):
+        # Without a window manager the focus follows the pointer.
+        self.xdo("mousemove", "--window", window, str(x), str(y))
+        self.xdo("windowfocus", "--sync", window)
+
+    def click(self, window, place):
+        self.focus(window, *place)
+        self.xdo("click", "1")
+
+    def keys(self, window, *keys):
+        self.focus(window)
+        self.xdo("key", "--delay", "30", *keys)
+
+    def type(self, window, text):
+        self.focus(window)
+        self.xdo("type", "--delay", "20", text)
+
+    def alive(self):
+        return self.process.poll() is None
+
+    def said(self):
+        self.errors.seek(0)
+        text = self.errors.read().strip()
+        return " (Lintara said: %s)" % text[-2000:] if text else ""
+
+    def ended(self, timeout=None):
+        wait_for(lambda: not self.alive(), timeout or self.end_limit,
+                 "Lintara to end" + self.said())
+        return self.process.returncode
+
+    def close(self):
+        if self.alive():
+            self.process.kill()
+        self.process.wait(10)
+        # What it started: terminals, clients, recorders told to run on.
+        sweep(self.marker)
+        self.errors.close()
+        shutil.rmtree(self.folder, ignore_errors=True)

@@ -11,7 +11,7 @@ import tempfile
 import time
 import unittest
 
-from desktop_harness import Display, Run, sweep, wait_for
+from desktop_harness import Display, Driver, Run, wait_for
 
 LINTARA, RECORDER, SAMPLE_INI = sys.argv[1:4]
 # Lintara watches what a closing launch started for 2 s; this leaves room for a slow
@@ -45,9 +45,11 @@ def read_record(path):
     return fields
 
 
-class Session:
+class Session(Driver):
     """One Lintara in a folder of its own, with recorders for ssh, telnet, ping, gio and
     xdg-open first on PATH."""
+
+    end_limit = WATCH_LIMIT
 
     def __init__(self, run, display, ini, arguments=(), environment=None, terminal=None,
                  user=None):
@@ -74,6 +76,7 @@ class Session:
                         PATH=self.bin + ":" + os.environ.get("PATH", "/usr/bin:/bin"),
                         LINTARA_E2E_SESSION=self.folder)
         self.env.update(environment or {})
+        self.tool_env = self.env
         self.errors = open(os.path.join(self.folder, "errors"), "w+")
         start = {}
         if user is not None:
@@ -87,54 +90,12 @@ class Session:
                                         cwd=self.folder, stdout=self.errors, stderr=self.errors,
                                         **start)
 
-    def xdo(self, *arguments):
-        return subprocess.run(["xdotool", *arguments], env=self.env, capture_output=True,
-                              text=True).stdout.split()
-
-    def windows(self, title):
-        return self.xdo("search", "--onlyvisible", "--name", title)
-
-    def window(self, title, timeout=10.0):
-        return wait_for(lambda: (self.windows(title) or [None])[0], timeout,
-                        "a window named " + title + self.said())
-
-    def visible(self, title):
-        return bool(self.windows(title))
-
-    def gone(self, title, timeout=10.0):
-        wait_for(lambda: not self.visible(title), timeout, title + " to close")
-
-    def focus(self, window, x=10, y=10):
-        # Without a window manager the focus follows the pointer.
-        self.xdo("mousemove", "--window", window, str(x), str(y))
-        self.xdo("windowfocus", "--sync", window)
-
     def settle(self, window):
         """Waits until window takes keys again, as after a modal dialog closed."""
         self.focus(window)
         wait_for(lambda: self.xdo("getwindowfocus") == [window], what="the focus")
         # Qt lifts the modal block on the next turn of its event loop.
         time.sleep(0.2)
-
-    def click(self, window, place):
-        self.focus(window, *place)
-        self.xdo("click", "1")
-
-    def keys(self, window, *keys):
-        self.focus(window)
-        self.xdo("key", "--delay", "30", *keys)
-
-    def type(self, window, text):
-        self.focus(window)
-        self.xdo("type", "--delay", "20", text)
-
-    def alive(self):
-        return self.process.poll() is None
-
-    def said(self):
-        self.errors.seek(0)
-        text = self.errors.read().strip()
-        return " (Lintara said: %s)" % text[-2000:] if text else ""
 
     def record(self, name="client", timeout=10.0):
         path = os.path.join(self.records, name + ".record")
@@ -143,19 +104,6 @@ class Session:
 
     def arguments(self, name="client", timeout=10.0):
         return [value.decode() for key, value in self.record(name, timeout) if key == "arg"]
-
-    def ended(self, timeout=WATCH_LIMIT):
-        wait_for(lambda: not self.alive(), timeout, "Lintara to end" + self.said())
-        return self.process.returncode
-
-    def close(self):
-        if self.alive():
-            self.process.kill()
-        self.process.wait(10)
-        # Terminals, and recorders told to run on.
-        sweep(self.marker)
-        self.errors.close()
-        shutil.rmtree(self.folder, ignore_errors=True)
 
 
 SSH_INI = "[SSH]\nProgram=CLIENT\nOptions=-p PORT HOST\n"
