@@ -9,6 +9,8 @@ import glob
 import os
 import shutil
 import socket
+import ssl
+import struct
 import subprocess
 import sys
 import tempfile
@@ -16,7 +18,7 @@ import threading
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-from desktop_harness import Display, Run, sweep, wait_for  # noqa: E402
+from desktop_harness import Display, Driver, Run, sweep, wait_for  # noqa: E402
 
 LINTARA, SAMPLE_INI = sys.argv[1:3]
 PYTHON = "/usr/bin/python3"
@@ -96,16 +98,14 @@ class EchoWatch(threading.Thread):
         self.socket.close()
 
 
-class TelnetService(threading.Thread):
-    """Listens as inetd would and hands each connection to telnetd."""
+class Listener(threading.Thread):
+    """Accepts connections on one address until stopped, each handed to accepted()."""
 
-    def __init__(self, address, port, session, env, spawned):
+    def __init__(self, address, port):
         super().__init__(daemon=True)
         family = socket.AF_INET6 if ":" in address else socket.AF_INET
         self.listener = socket.create_server((address, port), family=family)
         self.listener.settimeout(0.2)
-        self.command = ["/usr/sbin/telnetd", "--no-hostinfo", "--exec-login=" + session]
-        self.env, self.spawned = env, spawned
         self.stopped = threading.Event()
 
     def run(self):
@@ -114,15 +114,107 @@ class TelnetService(threading.Thread):
                 connection, _ = self.listener.accept()
             except socket.timeout:
                 continue
-            with connection:
-                self.spawned.append(subprocess.Popen(
-                    self.command, stdin=connection, stdout=connection,
-                    stderr=subprocess.DEVNULL, env=self.env))
+            connection.settimeout(None)
+            self.accepted(connection)
 
     def stop(self):
         self.stopped.set()
         self.join(5)
         self.listener.close()
+
+
+class TelnetService(Listener):
+    """Listens as inetd would and hands each connection to telnetd."""
+
+    def __init__(self, address, port, session, env, spawned):
+        super().__init__(address, port)
+        self.command = ["/usr/sbin/telnetd", "--no-hostinfo", "--exec-login=" + session]
+        self.env, self.spawned = env, spawned
+
+    def accepted(self, connection):
+        with connection:
+            self.spawned.append(subprocess.Popen(
+                self.command, stdin=connection, stdout=connection,
+                stderr=subprocess.DEVNULL, env=self.env))
+
+
+class ConsoleWatch(Listener):
+    """Stands between RDP clients and xrdp on 127.0.0.1 and reads, inside the TLS both
+    sides speak, the cluster flags of each client's conference request, which say
+    whether it asks for the console session. xrdp itself does not log them."""
+
+    CONSOLE = 0x02  # REDIRECTED_SESSIONID_FIELD_VALID
+
+    def __init__(self, port, server_port, certificate, key):
+        super().__init__("127.0.0.1", port)
+        self.server_port = server_port
+        self.tls = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        self.tls.load_cert_chain(certificate, key)
+        self.upstream = ssl.SSLContext(ssl.PROTOCOL_TLS_CLIENT)
+        self.upstream.check_hostname = False
+        self.upstream.verify_mode = ssl.CERT_NONE
+        self.flags = []
+        self.sockets = []
+
+    @staticmethod
+    def packet(sock):
+        """One TPKT packet."""
+        header = b""
+        while len(header) < 4:
+            chunk = sock.recv(4 - len(header))
+            if not chunk:
+                raise ConnectionError("closed")
+            header += chunk
+        length = struct.unpack(">H", header[2:4])[0]
+        body = b""
+        while len(body) < length - 4:
+            chunk = sock.recv(length - 4 - len(body))
+            if not chunk:
+                raise ConnectionError("closed")
+            body += chunk
+        return header + body
+
+    def relay(self, source, target):
+        try:
+            while True:
+                data = source.recv(65536)
+                if not data:
+                    break
+                target.sendall(data)
+        except OSError:
+            pass
+        for end in (source, target):
+            end.close()
+
+    def handle(self, client):
+        server = socket.create_connection(("127.0.0.1", self.server_port))
+        self.sockets += [client, server]
+        try:
+            # The X.224 request and its confirmation go as they are; then TLS.
+            server.sendall(self.packet(client))
+            client.sendall(self.packet(server))
+            client = self.tls.wrap_socket(client, server_side=True)
+            server = self.upstream.wrap_socket(server)
+            self.sockets += [client, server]
+            # The MCS connect initial, whose conference data hold CS_CLUSTER (12 bytes).
+            initial = self.packet(client)
+            at = initial.find(b"\x04\xc0\x0c\x00")
+            self.flags.append(struct.unpack("<I", initial[at + 4:at + 8])[0] if at >= 0 else None)
+            server.sendall(initial)
+        except (OSError, ConnectionError, ssl.SSLError):
+            client.close()
+            server.close()
+            return
+        threading.Thread(target=self.relay, args=(client, server), daemon=True).start()
+        threading.Thread(target=self.relay, args=(server, client), daemon=True).start()
+
+    def accepted(self, client):
+        threading.Thread(target=self.handle, args=(client,), daemon=True).start()
+
+    def stop(self):
+        super().stop()
+        for end in self.sockets:
+            end.close()
 
 
 class Servers:
@@ -136,7 +228,7 @@ class Servers:
         self.processes, self.spawned = [], []
         self.ports = {}
         self.made_privsep = False
-        self.telnet, self.echo = [], None
+        self.telnet, self.echo, self.rdp = [], None, None
         self.nss = nss
 
     def path(self, *names):
@@ -180,7 +272,7 @@ class Servers:
         self.echo = EchoWatch("127.31.7.9")
         self.echo.start()
         for name, port, address in [("sshd", "ssh", "127.0.0.1"), ("sshd", "ssh", "::1"),
-                                    ("xrdp", "rdp", "127.0.0.1"), ("vnc", "vnc", "127.0.0.1"),
+                                    ("xrdp", "xrdp", "127.0.0.1"), ("xrdp", "rdp", "127.0.0.1"), ("vnc", "vnc", "127.0.0.1"),
                                     ("vnc6", "vnc6", "::1"), ("http", "http", "127.0.0.1"),
                                     ("http6", "http6", "::1"), ("https", "https", "127.0.0.1"),
                                     ("ftp", "ftp", "127.0.0.1"), ("ftp6", "ftp6", "::1"),
@@ -222,7 +314,7 @@ class Servers:
             self.telnet[-1].start()
 
     def start_rdp(self):
-        port = self.ports["rdp"] = free_port()
+        port = self.ports["xrdp"] = free_port()
         # At DEBUG it says when it draws its login screen for the client.
         settings = {"port": "tcp://127.0.0.1:%d" % port, "fork": "false",
                     "certificate": self.path("cert.pem"), "key_file": self.path("key.pem"),
@@ -234,6 +326,11 @@ class Servers:
             lines.append(key + "=" + settings[key] if "=" in line and key in settings else line)
         write(self.path("xrdp.ini"), "\n".join(lines) + "\n")
         self.start("xrdp", ["/usr/sbin/xrdp", "--nodaemon", "--config", self.path("xrdp.ini")])
+        # Clients connect through the watch, on a port of its own.
+        self.ports["rdp"] = free_port()
+        self.rdp = ConsoleWatch(self.ports["rdp"], port, self.path("cert.pem"),
+                                self.path("key.pem"))
+        self.rdp.start()
 
     def start_vnc(self):
         for name, address in (("vnc", "127.0.0.1"), ("vnc6", "::1")):
@@ -299,7 +396,7 @@ class Servers:
                             "--configfile=" + self.path("smb.conf")], env)
 
     def stop(self):
-        for service in self.telnet + [self.echo]:
+        for service in self.telnet + [self.echo, self.rdp]:
             if service:
                 service.stop()
         for _, process in self.processes:
@@ -368,9 +465,11 @@ class Client:
                     "PATH": self.bin + ":" + SYSTEM_PATH}
 
 
-class Session:
+class Session(Driver):
     """One Lintara copied into a folder of its own, beside a byte-for-byte copy of the
     sample settings (or of settings given)."""
+
+    end_limit = 15.0
 
     def __init__(self, run, display, client, settings=None, path=None):
         self.folder = tempfile.mkdtemp(prefix=PREFIX + "session-")
@@ -387,45 +486,12 @@ class Session:
         self.env.update(client.nss)
         if path is not None:
             self.env["PATH"] = path
-        self.tools = dict(self.env, PATH=SYSTEM_PATH)
-        self.tools.pop("LD_PRELOAD")
+        # The test's own X tools run from the system's PATH.
+        self.tool_env = dict(self.env, PATH=SYSTEM_PATH)
+        self.tool_env.pop("LD_PRELOAD")
         self.errors = open(os.path.join(self.folder, "errors"), "w+")
         self.process = subprocess.Popen([self.program], env=self.env, cwd=self.folder,
                                         stdout=self.errors, stderr=self.errors)
-
-    def tool(self, argv):
-        """Runs one of the test's own X tools, on the system's PATH."""
-        return subprocess.run(argv, env=self.tools, capture_output=True, text=True, timeout=10)
-
-    def xdo(self, *arguments):
-        return self.tool(["xdotool", *arguments]).stdout.split()
-
-    def windows(self, title):
-        return self.xdo("search", "--onlyvisible", "--name", title)
-
-    def window(self, title, timeout=15.0):
-        return wait_for(lambda: (self.windows(title) or [None])[0], timeout,
-                        "a window named " + title + self.said())
-
-    def visible(self, title):
-        return bool(self.windows(title))
-
-    def focus(self, window, x=10, y=10):
-        # Without a window manager the focus follows the pointer.
-        self.xdo("mousemove", "--window", window, str(x), str(y))
-        self.xdo("windowfocus", "--sync", window)
-
-    def click(self, window, place):
-        self.focus(window, *place)
-        self.xdo("click", "1")
-
-    def keys(self, window, *keys):
-        self.focus(window)
-        self.xdo("key", "--delay", "30", *keys)
-
-    def type(self, window, text):
-        self.focus(window)
-        self.xdo("type", "--delay", "20", text)
 
     def replace(self, window, field, text):
         self.click(window, MAIN[field])
@@ -451,12 +517,14 @@ class Session:
         box = self.window("^Error$")
         # Whatever was selected before (a field's text) must not pass for the message.
         # xclip stays to serve it, so it gets no pipe of ours.
-        subprocess.run(["xclip", "-selection", "primary", "-i", "/dev/null"], env=self.tools,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=10)
+        subprocess.run(["xclip", "-selection", "primary", "-i", "/dev/null"],
+                       env=self.tool_env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                       timeout=10)
         self.focus(box, 70, 18)
         self.xdo("click", "--repeat", "3", "--delay", "80", "1")
-        text = wait_for(lambda: self.tool(["xclip", "-selection", "primary", "-o"]).stdout,
-                        what="the message's text")
+        text = wait_for(lambda: subprocess.run(
+            ["xclip", "-selection", "primary", "-o"], env=self.tool_env, capture_output=True,
+            text=True, timeout=10).stdout, what="the message's text")
         return box, text
 
     def type_in_terminal(self, text):
@@ -464,28 +532,6 @@ class Session:
                                      or [None])[0], ARRIVAL, "the terminal")
         self.type(terminal, text)
         self.xdo("key", "Return")
-
-    def alive(self):
-        return self.process.poll() is None
-
-    def said(self):
-        self.errors.seek(0)
-        text = self.errors.read().strip()
-        return " (Lintara said: %s)" % text[-2000:] if text else ""
-
-    def ended(self, timeout=15.0):
-        wait_for(lambda: not self.alive(), timeout, "Lintara to end" + self.said())
-        return self.process.returncode
-
-    def close(self):
-        if self.alive():
-            self.process.kill()
-        self.process.wait(10)
-        # The clients and terminals it started.
-        sweep(self.marker)
-        self.errors.close()
-        shutil.rmtree(self.folder, ignore_errors=True)
-
 
 class RealClients(unittest.TestCase):
     @classmethod
@@ -565,10 +611,11 @@ class RealClients(unittest.TestCase):
                 s.close()
 
     def test_remote_desktop_and_the_console_reach_xrdp(self):
-        for kind in ("Remote Desktop", "RDP Console"):
+        for kind, console in (("Remote Desktop", 0), ("RDP Console", ConsoleWatch.CONSOLE)):
             with self.subTest(kind):
                 log = self.servers.path("xrdp-own.log")
                 before = text_of(log).count("TLS connection established from 127.0.0.1")
+                requests = len(self.servers.rdp.flags)
                 s = self.session()
                 s.connect(kind, "127.0.0.1", self.servers.ports["rdp"])
                 # Self-signed, as xrdp's own certificate is: trusted on first use.
@@ -576,6 +623,10 @@ class RealClients(unittest.TestCase):
                     "TLS connection established from 127.0.0.1") > before)
                 self.arrives("xrdp's login screen", lambda: text_of(log).count(
                     "draw login window") > before)
+                flags = self.servers.rdp.flags[requests:]
+                self.assertEqual(len(flags), 1, flags)
+                self.assertIsNotNone(flags[0], "no cluster data in the request")
+                self.assertEqual(flags[0] & ConsoleWatch.CONSOLE, console, flags)
                 self.assertEqual(s.ended(), 0)
                 s.close()
 
