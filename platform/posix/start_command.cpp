@@ -169,7 +169,7 @@ std::string StatusText(int status) {
     return "status " + std::to_string(status);
 }
 
-// Reads what the program writes to errors (when captured), then its end.
+// Reads what the program writes (when captured), then its end.
 void Reap(long id, pid_t pid, int errors) {
     std::string kept;
     if (errors >= 0) {
@@ -196,8 +196,8 @@ void Reap(long id, pid_t pid, int errors) {
                 std::move(kept));
 }
 
-// posix_spawn in its own session; errors is the write end for its error output, or
-// -1 to leave it as ours. Returns the process or the reason it did not start.
+// posix_spawn in its own session; errors is the write end for its output and error
+// output, or -1 to leave them as ours. Returns the process or the reason it did not start.
 pid_t Spawn(const Command& command, int errors, std::string& reason) {
     std::vector<char*> argv;
     for (const auto& arg : command.argv) argv.push_back(const_cast<char*>(arg.c_str()));
@@ -234,7 +234,11 @@ pid_t Spawn(const Command& command, int errors, std::string& reason) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, input, STDIN_FILENO);
-    if (errors >= 0) posix_spawn_file_actions_adddup2(&actions, errors, STDERR_FILENO);
+    if (errors >= 0) {
+        // Its questions too: a mount asked again for a refused password says so only there.
+        posix_spawn_file_actions_adddup2(&actions, errors, STDOUT_FILENO);
+        posix_spawn_file_actions_adddup2(&actions, errors, STDERR_FILENO);
+    }
     // No descriptor of ours leaks into the program.
     posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
     posix_spawnattr_t attributes;

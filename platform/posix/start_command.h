@@ -30,9 +30,10 @@ std::optional<Command> ResolveCommandLine(const std::string& commandLine, std::s
 
 // Starts the command in its own session, detached: it survives this program, leaves
 // no zombie, and a failed exec is reported. The task number it returns tells, through
-// Outcome, how the program ended. With captureErrors the program's error output is
-// kept for Outcome: only for Lintara's own short commands, since a program still
-// writing after Lintara has ended would write into a closed pipe.
+// Outcome, how the program ended. With captureErrors the program's output and error
+// output (its questions and its complaints, in the order written) are kept for Outcome: only for
+// Lintara's own short commands, since a program still writing after Lintara has ended would write
+// into a closed pipe.
 StartResult StartDetached(const Command& command, bool captureErrors = false);
 
 // Starts command once the task before has ended successfully, and not at all when

@@ -205,6 +205,20 @@ TEST_F(StartCommand, OutcomesOfStartedPrograms) {
          TaskState::Failed,
          "exit status 2",
          "gio: no such share\n"},
+        // Asked again for a refused password: its own output tells why it gave up.
+        {"asks again",
+         {{"LINTARA_RECORD_PRINT", "Password: \nAuthentication Required\nPassword: "},
+          {"LINTARA_RECORD_EXIT", "2"}},
+         true,
+         TaskState::Failed,
+         "exit status 2",
+         "Password: \nAuthentication Required\nPassword: "},
+        {"prints, not captured",
+         {{"LINTARA_RECORD_PRINT", "hello\n"}},
+         false,
+         TaskState::Succeeded,
+         "exit status 0",
+         ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -2,7 +2,8 @@
 // standard input to a file, each field length-prefixed so any bytes survive:
 //   $LINTARA_RECORD, else $LINTARA_RECORD_DIR/<name>.record, else argv[0].record.
 // With LINTARA_RECORD_SLEEP=N it stays alive N seconds after recording; then it
-// prints LINTARA_RECORD_SAY to its error output, if set, and exits with
+// prints LINTARA_RECORD_PRINT to its standard output and LINTARA_RECORD_SAY to its
+// error output, each if set, and exits with
 // LINTARA_RECORD_EXIT (default 0), or ends by the signal LINTARA_RECORD_SIGNAL.
 // Plain system calls only: it starts in the least time, so a benchmark measures the
 // program that started it, not this stand-in.
@@ -71,6 +72,9 @@ int main(int argc, char** argv) {
     ::close(fd);
     if (!written || std::rename(partial.c_str(), path.c_str()) != 0) return 1;
     if (const char* sleep = std::getenv("LINTARA_RECORD_SLEEP")) ::sleep(std::atoi(sleep));
+    if (const char* print = std::getenv("LINTARA_RECORD_PRINT")) {
+        if (::write(STDOUT_FILENO, print, std::strlen(print)) < 0) return 1;
+    }
     if (const char* say = std::getenv("LINTARA_RECORD_SAY")) {
         if (::write(STDERR_FILENO, say, std::strlen(say)) < 0) return 1;
     }
