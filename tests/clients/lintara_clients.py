@@ -227,7 +227,9 @@ class Servers:
         self.env = dict(os.environ, LINTARA_CLIENTS_SERVERS=self.folder, HOME=home)
         self.processes, self.spawned = [], []
         self.ports = {}
-        self.made_privsep = False
+        # Folders outside the test's own that a server insists on, made by the test.
+        self.made = []
+        self.displays = []
         self.telnet, self.echo, self.rdp = [], None, None
         self.nss = nss
 
@@ -282,9 +284,7 @@ class Servers:
 
     def start_ssh(self, client_key):
         # sshd insists on its privilege separation folder.
-        if not os.path.isdir("/run/sshd"):
-            os.makedirs("/run/sshd", 0o755)
-            self.made_privsep = True
+        self.make("/run/sshd")
         subprocess.run(["ssh-keygen", "-q", "-t", "ed25519", "-N", "", "-f",
                         self.path("ssh_host_key")], check=True)
         shutil.copy(client_key + ".pub", self.path("authorized_keys"))
@@ -313,7 +313,14 @@ class Servers:
                                              self.env, self.spawned))
             self.telnet[-1].start()
 
+    def make(self, folder):
+        if not os.path.isdir(folder):
+            os.makedirs(folder, 0o755)
+            self.made.append(folder)
+
     def start_rdp(self):
+        # xrdp makes its socket folder inside this one.
+        self.make("/run/xrdp")
         port = self.ports["xrdp"] = free_port()
         # At DEBUG it says when it draws its login screen for the client.
         settings = {"port": "tcp://127.0.0.1:%d" % port, "fork": "false",
@@ -335,7 +342,8 @@ class Servers:
     def start_vnc(self):
         for name, address in (("vnc", "127.0.0.1"), ("vnc6", "::1")):
             port = self.ports[name] = free_port()
-            self.start(name, ["Xtigervnc", ":%d" % free_display(), "-rfbport", str(port),
+            self.displays.append(free_display())
+            self.start(name, ["Xtigervnc", ":%d" % self.displays[-1], "-rfbport", str(port),
                               "-interface", address, "-SecurityTypes", "None", "-nolisten",
                               "tcp", "-geometry", "640x480", "-desktop", "lintara-check"])
             # Its display number is taken once its socket is there.
@@ -370,7 +378,7 @@ class Servers:
 
     def start_smb(self):
         port = self.ports["smb"] = free_port()
-        for name in ("private", "lock", "state", "cache", "pid", "ncalrpc"):
+        for name in ("private", "lock", "state", "cache", "pid", "ncalrpc", "log"):
             os.mkdir(self.path("smb-" + name))
         os.mkdir(self.path("share-c"))
         os.chmod(self.path("share-c"), 0o777)
@@ -381,6 +389,8 @@ class Servers:
             "passdb backend": "tdbsam:" + self.path("smb-private", "passdb.tdb"),
             "load printers": "no", "printing": "bsd", "printcap name": "/dev/null",
             "disable spoolss": "yes", "map to guest": "never", "log level": "2",
+            # It logs to its output; this folder takes its core dumps' folder too.
+            "log file": self.path("smb-log", "log.%m"),
         }
         for name in ("private", "lock", "state", "cache", "pid", "ncalrpc"):
             key = name + (" directory" if name in ("lock", "state", "cache", "pid") else " dir")
@@ -409,8 +419,13 @@ class Servers:
                 process.wait(10)
         # Connection children (sshd's, smbd's, telnetd's sessions).
         sweep(self.marker)
-        if self.made_privsep:
-            os.rmdir("/run/sshd")
+        for folder in reversed(self.made):
+            shutil.rmtree(folder)
+        # The VNC servers' X displays are closed: no socket or lock left in /tmp.
+        for number in self.displays:
+            wait_for(lambda: not os.path.exists("/tmp/.X11-unix/X%d" % number)
+                     and not os.path.exists("/tmp/.X%d-lock" % number),
+                     what="display :%d to close" % number)
 
 
 class Client:
@@ -710,13 +725,20 @@ class RealClients(unittest.TestCase):
         sample = text_of(SAMPLE_INI)
         # PATH with the terminal alone: no ssh, xdg-open, ping or gio on it.
         bare = self.client.bin
-        rows = [(kind, sample.replace("Program=" + program, "Program=/usr/bin/lintara-missing"),
+        rows = [(kind, sample.replace("[%s]\nProgram=%s" % (section, program),
+                                      "[%s]\nProgram=/usr/bin/lintara-missing" % section),
                  None, MISSING)
-                for kind, program in (("Remote Desktop", "/usr/bin/xfreerdp"),
-                                      ("VNC", "/usr/bin/xtigervncviewer"),
-                                      ("SSH", "/usr/bin/x-terminal-emulator"))]
+                for kind, section, program in (
+                    ("Remote Desktop", "RemoteDesktop", "/usr/bin/xfreerdp"),
+                    ("RDP Console", "RDPConsole", "/usr/bin/xfreerdp"),
+                    ("VNC", "VNC", "/usr/bin/xtigervncviewer"),
+                    ("Telnet", "Telnet", "/usr/bin/x-terminal-emulator"),
+                    ("SSH", "SSH", "/usr/bin/x-terminal-emulator"),
+                    ("FTP", "FTP", "/usr/bin/x-terminal-emulator"))]
         rows += [
             ("SSH", sample, bare, "ssh was not found on PATH (Debian package openssh-client)"),
+            ("Telnet", sample, bare, "telnet was not found on PATH (Debian package telnet)"),
+            ("FTP", sample, bare, "lftp was not found on PATH (Debian package lftp)"),
             ("HTTP", sample, bare, "xdg-open was not found on PATH (Debian package xdg-utils)"),
             ("Ping", sample, bare, "ping was not found on PATH (Debian package iputils-ping)"),
             ("Map a Drive", sample, bare,
@@ -724,6 +746,8 @@ class RealClients(unittest.TestCase):
         ]
         for kind, settings, path, expected in rows:
             with self.subTest(kind=kind, expected=expected):
+                if path is None:
+                    self.assertNotEqual(settings, sample, "no program was taken away")
                 s = self.session(settings=settings, path=path)
                 s.connect(kind, "127.0.0.1")
                 box, text = s.message()
