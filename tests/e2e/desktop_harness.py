@@ -60,7 +60,10 @@ class Run:
         os.mkdir(self.runtime, 0o700)
         self.marker = name + "=" + self.folder
         self.bus = "unix:path=" + os.path.join(self.folder, "bus")
+        # The toolkit's and the terminals' own settings and caches stay in the run's folder.
         self.env = dict(os.environ, XDG_RUNTIME_DIR=self.runtime,
+                        XDG_CONFIG_HOME=os.path.join(self.folder, "config"),
+                        XDG_CACHE_HOME=os.path.join(self.folder, "cache"),
                         DBUS_SESSION_BUS_ADDRESS=self.bus, **{name: self.folder})
         self.env.pop("QT_QPA_PLATFORM", None)
         self.daemon = subprocess.Popen(["dbus-daemon", "--session", "--nofork",

@@ -84,7 +84,9 @@ class Session(Driver):
             runtime = os.path.join(self.folder, "runtime")
             os.mkdir(runtime, 0o700)
             os.chown(runtime, user, user)
-            self.env.update(XDG_RUNTIME_DIR=runtime, HOME=runtime)
+            self.env.update(XDG_RUNTIME_DIR=runtime, HOME=runtime,
+                            XDG_CONFIG_HOME=os.path.join(runtime, "config"),
+                            XDG_CACHE_HOME=os.path.join(runtime, "cache"))
             start = {"user": user, "group": user, "extra_groups": []}
         self.process = subprocess.Popen([self.program, *arguments], env=self.env,
                                         cwd=self.folder, stdout=self.errors, stderr=self.errors,
