@@ -19,7 +19,7 @@ done
 source scripts/wine_prefix.sh
 unset DISPLAY WAYLAND_DISPLAY
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64.cmake" \
-    -DCMAKE_BUILD_TYPE=Debug -DLINTARA_BUILD_GUI=OFF
+    -DCMAKE_BUILD_TYPE=Release
 cmake --build "$build" -j"$(nproc)"
 
 wine_start_server
