@@ -32,3 +32,16 @@ wine_start_server() {
     wineserver -p
     (unset DISPLAY WAYLAND_DISPLAY; wineboot >/dev/null 2>&1 </dev/null || true)
 }
+
+# For windows on a display: the fonts of Debian's fonts-wine in the prefix (Tahoma, the
+# caption buttons' Marlett), and a frame that Wine draws itself where no window manager
+# runs. Call after wine_start_server.
+wine_desktop_settings() {
+    local fonts=/usr/share/wine/fonts
+    if [ -d "$fonts" ]; then
+        cp "$fonts"/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+    else
+        echo "fonts-wine is not installed: windows fall back to other fonts" >&2
+    fi
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
+}

@@ -27,3 +27,14 @@ if(WIN32)
     endif()
     add_test(NAME lintara_version_tests COMMAND lintara_version_tests)
 endif()
+
+if(WIN32 AND TARGET Lintara)
+    find_program(LINTARA_OBJDUMP NAMES x86_64-w64-mingw32-objdump objdump)
+    if(LINTARA_OBJDUMP)
+        # Stripped and size-optimised only in a release build.
+        add_test(NAME LintaraImportsSystemDllsOnly COMMAND ${CMAKE_COMMAND}
+            -DEXE=$<TARGET_FILE:Lintara> -DOBJDUMP=${LINTARA_OBJDUMP}
+            -DMAX_BYTES=$<IF:$<CONFIG:Release>,524288,0>
+            -P ${CMAKE_CURRENT_LIST_DIR}/SystemImports.cmake)
+    endif()
+endif()
