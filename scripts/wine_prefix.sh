@@ -33,9 +33,10 @@ wine_start_server() {
     (unset DISPLAY WAYLAND_DISPLAY; wineboot >/dev/null 2>&1 </dev/null || true)
 }
 
-# For windows on a display: the fonts of Debian's fonts-wine in the prefix (Tahoma, the
-# caption buttons' Marlett), and a frame that Wine draws itself where no window manager
-# runs. Call after wine_start_server.
+# For windows on a display without a window manager: the fonts of Debian's fonts-wine in
+# the prefix (Tahoma, the caption buttons' Marlett), and windows that Wine frames and
+# focuses itself. A window handed to a window manager is hidden only once the manager
+# says so, or after Wine has waited 2 s for it. Call after wine_start_server.
 wine_desktop_settings() {
     local fonts=/usr/share/wine/fonts
     if [ -d "$fonts" ]; then
@@ -43,5 +44,8 @@ wine_desktop_settings() {
     else
         echo "fonts-wine is not installed: windows fall back to other fonts" >&2
     fi
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
+    local value
+    for value in Decorated Managed; do
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v $value /t REG_SZ /d N /f >/dev/null 2>&1
+    done
 }

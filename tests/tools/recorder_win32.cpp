@@ -1,7 +1,7 @@
 // Test stand-in for a client program on Windows: writes its raw command line (UTF-8) to
 // %LINTARA_RECORD_DIR%\<name>.record, name being its own file name without ".exe", and
-// exits with LINTARA_RECORD_EXIT (default 0). Does nothing else, so what a test reads is
-// exactly the line CreateProcess handed over.
+// exits with LINTARA_RECORD_EXIT (default 0), after LINTARA_RECORD_SLEEP milliseconds. Does nothing
+// else, so what a test reads is exactly the line CreateProcess handed over.
 #include <windows.h>
 
 #include <string>
@@ -42,5 +42,6 @@ int wmain() {
     ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
     ::CloseHandle(file);
     ::MoveFileExW(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);
+    ::Sleep(static_cast<DWORD>(_wtoi(Variable(L"LINTARA_RECORD_SLEEP").c_str())));
     return _wtoi(Variable(L"LINTARA_RECORD_EXIT").c_str());
 }
