@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <span>
 
 namespace lintara {
 
@@ -49,6 +50,37 @@ bool IsFormWindow(HWND hwnd) {
     return hwnd && ::GetClassNameW(hwnd, name, 32) && ::lstrcmpW(name, kClassName) == 0;
 }
 
+// The layouts were drawn for a narrower face than most systems' message font. Where a
+// label's caption would not fit on its one line, the same face is drawn narrower, so
+// every caption reads whole (as a condensed face does on the desktop).
+HFONT FittingFont(LOGFONTW face, std::span<const ControlSpec> controls, int dpi) {
+    HDC dc = ::GetDC(nullptr);
+    HFONT font = ::CreateFontIndirectW(&face);
+    for (int attempt = 0; dc && font && attempt < 12; ++attempt) {
+        HGDIOBJ previous = ::SelectObject(dc, font);
+        double widest = 1.0;
+        for (const ControlSpec& c : controls) {
+            if (c.kind != ControlKind::Label) continue;
+            const std::wstring caption = WideFromUtf8(c.caption);
+            SIZE size{};
+            ::GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
+            widest = std::max(widest, size.cx / static_cast<double>(ScaleTwips(c.width, dpi)));
+        }
+        TEXTMETRICW metrics{};
+        ::GetTextMetricsW(dc, &metrics);
+        ::SelectObject(dc, previous);
+        if (widest <= 1.0) break;
+        int width = static_cast<int>(metrics.tmAveCharWidth / widest);
+        if (face.lfWidth > 0) width = std::min(width, static_cast<int>(face.lfWidth) - 1);
+        if (width < 1) break;
+        face.lfWidth = width;
+        ::DeleteObject(font);
+        font = ::CreateFontIndirectW(&face);
+    }
+    if (dc) ::ReleaseDC(nullptr, dc);
+    return font;
+}
+
 }  // namespace
 
 int SystemDpi() {
@@ -88,7 +120,7 @@ Win32Form::Win32Form(const FormSpec& spec, FormEvents& events, Form* owner, int 
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
     if (::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
-        m_font = ::CreateFontIndirectW(&metrics.lfMessageFont);
+        m_font = FittingFont(metrics.lfMessageFont, spec.controls, m_dpi);
     }
 
     // Fixed single border; maximising is never offered.
@@ -235,6 +267,7 @@ void Win32Form::CreateControls() {
     }
     ApplyZOrder();
     UpdateGroupStops();
+    ClipOverlaps();
 }
 
 // IsDialogMessage takes the Z order as the tab order, and a control drawn above a frame
@@ -272,6 +305,32 @@ void Win32Form::ApplyZOrder() {
                            SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
             after = control(child);
         }
+    }
+}
+
+// Where a control's rectangle reaches over a sibling below it (an option button wider
+// than its column), the sibling shows there: the upper control gives up the overlap.
+void Win32Form::ClipOverlaps() {
+    for (std::size_t a = 0; a < m_controls.size(); ++a) {
+        if (m_spec.controls[a].kind == ControlKind::Frame) continue;
+        RECT own;
+        ::GetWindowRect(m_controls[a], &own);
+        HRGN shape = nullptr;
+        for (HWND below = ::GetWindow(m_controls[a], GW_HWNDNEXT); below;
+             below = ::GetWindow(below, GW_HWNDNEXT)) {
+            const int b = IndexOf(below);
+            RECT other, overlap;
+            if (b < 0 || Spec(b).kind == ControlKind::Frame) continue;
+            ::GetWindowRect(below, &other);
+            if (!::IntersectRect(&overlap, &own, &other)) continue;
+            if (!shape) shape = ::CreateRectRgn(0, 0, own.right - own.left, own.bottom - own.top);
+            HRGN cut = ::CreateRectRgn(overlap.left - own.left, overlap.top - own.top,
+                                       overlap.right - own.left, overlap.bottom - own.top);
+            ::CombineRgn(shape, shape, cut, RGN_DIFF);
+            ::DeleteObject(cut);
+        }
+        // The window owns the region from here on.
+        ::SetWindowRgn(m_controls[a], shape, FALSE);
     }
 }
 
@@ -608,6 +667,7 @@ void Win32Form::SetTabIndex(int index, int position) {
     MoveInTabOrder(m_order, index, position);
     ApplyZOrder();
     UpdateGroupStops();
+    ClipOverlaps();
 }
 
 int Win32Form::TabIndex(int index) const {

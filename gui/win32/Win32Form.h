@@ -75,6 +75,7 @@ class Win32Form : public Form {
     void CreateControls();
     void ApplyZOrder();
     void UpdateGroupStops();
+    void ClipOverlaps();
     int IndexOf(HWND hwnd) const;
     const ControlSpec& Spec(int index) const {
         return m_spec.controls[static_cast<std::size_t>(index)];

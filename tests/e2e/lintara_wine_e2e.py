@@ -89,6 +89,8 @@ def twips_center(table, frames, name, dpi=96):
 
 def save_png(path, x, y, width, height, screen):
     """The screen's pixels in a rectangle, as a PNG file."""
+    width = min(width, screen.width_in_pixels - x)
+    height = min(height, screen.height_in_pixels - y)
     image = screen.root.get_image(x, y, width, height, X.ZPixmap, 0xFFFFFFFF).data
     rows = bytearray()
     for row in range(height):
@@ -108,7 +110,8 @@ def save_png(path, x, y, width, height, screen):
 
 
 def wine(*arguments, **options):
-    return subprocess.run(["wine", *arguments], capture_output=True, **options)
+    # Bounded: a Wine service started by the call could hold its output open.
+    return subprocess.run(["wine", *arguments], capture_output=True, timeout=60, **options)
 
 
 def set_dpi(dpi):
