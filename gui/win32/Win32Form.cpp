@@ -120,7 +120,12 @@ Win32Form::Win32Form(const FormSpec& spec, FormEvents& events, Form* owner, int 
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
     if (::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
-        m_font = FittingFont(metrics.lfMessageFont, spec.controls, m_dpi);
+        // The system's font is for the system's dpi; a window laid out for another
+        // scales it as one with its controls.
+        LOGFONTW face = metrics.lfMessageFont;
+        face.lfHeight = ::MulDiv(face.lfHeight, m_dpi, SystemDpi());
+        face.lfWidth = ::MulDiv(face.lfWidth, m_dpi, SystemDpi());
+        m_font = FittingFont(face, spec.controls, m_dpi);
     }
 
     // Fixed single border; maximising is never offered.
@@ -222,14 +227,17 @@ void Win32Form::CreateControls() {
                 break;
             case ControlKind::ComboBox: {
                 if (c.editable) ::SetWindowTextW(hwnd, caption.c_str());
-                // The closed box stands at the table's height.
-                RECT box;
-                ::GetWindowRect(hwnd, &box);
+                // The closed box stands at the table's height: its selection field
+                // grows or shrinks by what the box is off.
                 const int wanted = ScaleTwips(c.height, m_dpi);
-                const auto field = static_cast<int>(::SendMessageW(hwnd, CB_GETITEMHEIGHT, -1, 0));
-                const int adjusted = field + wanted - static_cast<int>(box.bottom - box.top);
-                if (field > 0 && adjusted > 0) {
-                    ::SendMessageW(hwnd, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), adjusted);
+                for (int attempt = 0; attempt < 3; ++attempt) {
+                    RECT box;
+                    ::GetWindowRect(hwnd, &box);
+                    const int off = wanted - static_cast<int>(box.bottom - box.top);
+                    const auto field = static_cast<int>(
+                        ::SendMessageW(hwnd, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
+                    if (off == 0 || field <= 0 || field + off <= 0) break;
+                    ::SendMessageW(hwnd, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field + off);
                 }
                 break;
             }

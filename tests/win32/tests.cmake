@@ -38,3 +38,11 @@ if(WIN32 AND TARGET Lintara)
             -P ${CMAKE_CURRENT_LIST_DIR}/SystemImports.cmake)
     endif()
 endif()
+
+if(WIN32 AND TARGET lintara_gui_win32)
+    # The Win32 renderer against the control tables, with the program's own manifest.
+    add_executable(lintara_win32_form_tests ${CMAKE_CURRENT_LIST_DIR}/TestWin32Form.cpp)
+    target_link_libraries(lintara_win32_form_tests PRIVATE lintara_gui_win32 lintara_main_window
+        lintara_resources GTest::gtest_main)
+    add_test(NAME lintara_win32_form_tests COMMAND lintara_win32_form_tests)
+endif()
