@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(build-essential cmake pkg-config libgtest-dev nlohmann-json3-dev qt6-base-dev libgl-dev)
 case "${1:-build}" in
 test) packages+=(clang-format clang libclang-rt-14-dev desktop-file-utils appstream xdg-utils
-          mingw-w64 wine wine64
+          mingw-w64 wine wine64 fonts-wine zip
           xvfb xdotool python3 python3-xlib dbus-daemon xfonts-base xterm terminator terminology) ;;
 bench) packages+=(xvfb libx11-dev libxtst-dev mingw-w64 wine wine64) ;;
 esac
