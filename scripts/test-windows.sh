@@ -43,7 +43,7 @@ for _ in $(seq 100); do
 done
 export DISPLAY=$display
 
-wine_start_server
+wine_start_server display
 wine_desktop_settings
 
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)"

@@ -26,7 +26,16 @@ trap _wine_cleanup EXIT
 # later Wine process of this shell shares. Left to itself the server quits after a few
 # idle seconds, and programs started in parallel then race to start the next one; its
 # background services start here, so no test's output stays open behind them.
+# With the argument "display" the prefix's desktop is made on $DISPLAY, so every window
+# of the run can show there; a desktop made without one has no graphics driver.
 wine_start_server() {
+    if [ "${1:-}" = display ]; then
+        wineboot -i >/dev/null 2>&1 </dev/null || true
+        wineserver -w
+        wineserver -p
+        wineboot >/dev/null 2>&1 </dev/null || true
+        return
+    fi
     (unset DISPLAY WAYLAND_DISPLAY; wineboot -i >/dev/null 2>&1 || true)
     wineserver -w
     wineserver -p
