@@ -50,30 +50,26 @@ bool IsFormWindow(HWND hwnd) {
     return hwnd && ::GetClassNameW(hwnd, name, 32) && ::lstrcmpW(name, kClassName) == 0;
 }
 
-// The layouts were drawn for a narrower face than most systems' message font. Where a
-// label's caption would not fit on its one line, the same face is drawn narrower, so
-// every caption reads whole (as a condensed face does on the desktop).
+// The layouts were drawn for a smaller face than most systems' message font. Where a
+// label's caption would not fit on its one line, the labels take the same face a pixel
+// smaller until every caption reads whole; a label cannot wrap into a second line.
 HFONT FittingFont(LOGFONTW face, std::span<const ControlSpec> controls, int dpi) {
     HDC dc = ::GetDC(nullptr);
     HFONT font = ::CreateFontIndirectW(&face);
-    for (int attempt = 0; dc && font && attempt < 12; ++attempt) {
+    for (int attempt = 0; dc && font && attempt < 4; ++attempt) {
         HGDIOBJ previous = ::SelectObject(dc, font);
-        double widest = 1.0;
+        bool fits = true;
         for (const ControlSpec& c : controls) {
             if (c.kind != ControlKind::Label) continue;
             const std::wstring caption = WideFromUtf8(c.caption);
             SIZE size{};
             ::GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
-            widest = std::max(widest, size.cx / static_cast<double>(ScaleTwips(c.width, dpi)));
+            fits = fits && size.cx <= ScaleTwips(c.width, dpi);
         }
-        TEXTMETRICW metrics{};
-        ::GetTextMetricsW(dc, &metrics);
         ::SelectObject(dc, previous);
-        if (widest <= 1.0) break;
-        int width = static_cast<int>(metrics.tmAveCharWidth / widest);
-        if (face.lfWidth > 0) width = std::min(width, static_cast<int>(face.lfWidth) - 1);
-        if (width < 1) break;
-        face.lfWidth = width;
+        if (fits || face.lfHeight == 0) break;
+        face.lfHeight += face.lfHeight < 0 ? 1 : -1;
+        face.lfWidth = 0;
         ::DeleteObject(font);
         font = ::CreateFontIndirectW(&face);
     }
@@ -125,7 +121,8 @@ Win32Form::Win32Form(const FormSpec& spec, FormEvents& events, Form* owner, int 
         LOGFONTW face = metrics.lfMessageFont;
         face.lfHeight = ::MulDiv(face.lfHeight, m_dpi, SystemDpi());
         face.lfWidth = ::MulDiv(face.lfWidth, m_dpi, SystemDpi());
-        m_font = FittingFont(face, spec.controls, m_dpi);
+        m_font = ::CreateFontIndirectW(&face);
+        m_labelFont = FittingFont(face, spec.controls, m_dpi);
     }
 
     // Fixed single border; maximising is never offered.
@@ -154,7 +151,9 @@ Win32Form::Win32Form(const FormSpec& spec, FormEvents& events, Form* owner, int 
 Win32Form::~Win32Form() {
     m_closing = true;
     if (m_window && ::IsWindow(m_window)) ::DestroyWindow(m_window);
-    if (m_font) ::DeleteObject(m_font);
+    for (HFONT font : {m_font, m_labelFont}) {
+        if (font) ::DeleteObject(font);
+    }
     for (HICON icon : {m_bigIcon, m_smallIcon, m_buttonIcon}) {
         if (icon) ::DestroyIcon(icon);
     }
@@ -214,7 +213,8 @@ void Win32Form::CreateControls() {
             parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdOf(static_cast<int>(i)))),
             instance, nullptr);
         m_controls[i] = hwnd;
-        if (m_font) ::SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(m_font), FALSE);
+        HFONT font = c.kind == ControlKind::Label && m_labelFont ? m_labelFont : m_font;
+        if (font) ::SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         switch (c.kind) {
             case ControlKind::Frame:
                 ::SetWindowSubclass(hwnd, &Win32Form::FrameProc, kFrameSubclass,

@@ -88,6 +88,7 @@ class Win32Form : public Form {
     HWND m_window = nullptr;
     HWND m_toolTip = nullptr;
     HFONT m_font = nullptr;
+    HFONT m_labelFont = nullptr;  // the same face, as small as the labels need
     HICON m_bigIcon = nullptr, m_smallIcon = nullptr, m_buttonIcon = nullptr;
     std::vector<HWND> m_controls;
     std::vector<int> m_order;     // every control, by tab index
