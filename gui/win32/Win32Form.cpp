@@ -671,6 +671,8 @@ void Win32Form::SetFocus(int index) {
     m_savedFocus = hwnd;
 }
 
+// The Z order holds any tab order in which the controls of one frame follow each other,
+// as every order of the tables and of the start-up's move does.
 void Win32Form::SetTabIndex(int index, int position) {
     MoveInTabOrder(m_order, index, position);
     ApplyZOrder();

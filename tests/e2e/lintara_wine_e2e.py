@@ -49,7 +49,10 @@ OPTIONS = {
 }
 # Control ids: 100 + the index in the window's table.
 MAIN_IDS = {"ConnectButton": 102, "ConnectText": 103, "PortText": 104}
-OPTIONS_IDS = {"TSText": 101, "TSChooseButton": 102}
+OPTIONS_IDS = {"TSText": 101, "TSChooseButton": 102, "RDPConsoleCommandLineOptionsText": 109,
+               "SSHText": 121}
+WINDOWS_SAMPLE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..",
+                              "resources", "windows", "Lintara.ini")
 
 SAMPLE = ("[RemoteDesktop]\r\nProgram=CLIENT\r\nOptions=/v:HOST:PORT\r\n"
           "[RDPConsole]\r\nProgram=CLIENT\r\nOptions=/v:HOST:PORT /admin\r\n"
@@ -509,6 +512,18 @@ class WineEndToEnd(unittest.TestCase):
         self.assertEqual(s.record("chosen client"),
                          '"%s" /v:server1:3389' % windows_path(chosen))
         self.assertEqual(s.ended(), 0)
+
+    def test_the_windows_sample_settings_fill_the_options_window(self):
+        with open(WINDOWS_SAMPLE, "rb") as f:
+            sample = f.read().decode("cp1252")
+        s = self.session(ini=sample)
+        main = self.main_window(s)
+        self.assertEqual(s.text(MAIN_TITLE, MAIN_IDS["PortText"]), "22")
+        self.open_options(s, main)
+        for name, value in [("TSText", r"C:\Windows\System32\mstsc.exe"),
+                            ("RDPConsoleCommandLineOptionsText", "/v:HOST:PORT /admin"),
+                            ("SSHText", r"C:\Windows\System32\OpenSSH\ssh.exe")]:
+            self.assertEqual(s.text(OPTIONS_TITLE, OPTIONS_IDS[name]), value, name)
 
     # ---- how the windows look ----
 
