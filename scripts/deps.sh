@@ -14,10 +14,10 @@ servers=(openssh-server inetutils-telnetd xrdp tigervnc-standalone-server python
 case "${1:-build}" in
 run) packages+=("${clients[@]}") ;;
 test) packages+=(clang-format clang libclang-rt-14-dev desktop-file-utils appstream xdg-utils
-          mingw-w64 wine wine64
+          mingw-w64 wine wine64 fonts-wine zip
           xvfb xdotool python3 python3-xlib dbus-daemon xfonts-base xterm terminator terminology
           "${clients[@]}" "${servers[@]}") ;;
-bench) packages+=(xvfb libx11-dev libxtst-dev mingw-w64 wine wine64) ;;
+bench) packages+=(xvfb libx11-dev libxtst-dev mingw-w64 wine wine64 fonts-wine) ;;
 esac
 
 missing=()

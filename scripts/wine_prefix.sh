@@ -26,9 +26,35 @@ trap _wine_cleanup EXIT
 # later Wine process of this shell shares. Left to itself the server quits after a few
 # idle seconds, and programs started in parallel then race to start the next one; its
 # background services start here, so no test's output stays open behind them.
+# With the argument "display" the prefix's desktop is made on $DISPLAY, so every window
+# of the run can show there; a desktop made without one has no graphics driver.
 wine_start_server() {
+    if [ "${1:-}" = display ]; then
+        wineboot -i >/dev/null 2>&1 </dev/null || true
+        wineserver -w
+        wineserver -p
+        wineboot >/dev/null 2>&1 </dev/null || true
+        return
+    fi
     (unset DISPLAY WAYLAND_DISPLAY; wineboot -i >/dev/null 2>&1 || true)
     wineserver -w
     wineserver -p
     (unset DISPLAY WAYLAND_DISPLAY; wineboot >/dev/null 2>&1 </dev/null || true)
+}
+
+# For windows on a display without a window manager: the fonts of Debian's fonts-wine in
+# the prefix (Tahoma, the caption buttons' Marlett), and windows that Wine frames and
+# focuses itself. A window handed to a window manager is hidden only once the manager
+# says so, or after Wine has waited 2 s for it. Call after wine_start_server.
+wine_desktop_settings() {
+    local fonts=/usr/share/wine/fonts
+    if [ -d "$fonts" ]; then
+        cp "$fonts"/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+    else
+        echo "fonts-wine is not installed: windows fall back to other fonts" >&2
+    fi
+    local value
+    for value in Decorated Managed; do
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v $value /t REG_SZ /d N /f >/dev/null 2>&1
+    done
 }

@@ -27,3 +27,22 @@ if(WIN32)
     endif()
     add_test(NAME lintara_version_tests COMMAND lintara_version_tests)
 endif()
+
+if(WIN32 AND TARGET Lintara)
+    find_program(LINTARA_OBJDUMP NAMES x86_64-w64-mingw32-objdump objdump)
+    if(LINTARA_OBJDUMP)
+        # Stripped and size-optimised only in a release build.
+        add_test(NAME LintaraImportsSystemDllsOnly COMMAND ${CMAKE_COMMAND}
+            -DEXE=$<TARGET_FILE:Lintara> -DOBJDUMP=${LINTARA_OBJDUMP}
+            -DMAX_BYTES=$<IF:$<CONFIG:Release>,524288,0>
+            -P ${CMAKE_CURRENT_LIST_DIR}/SystemImports.cmake)
+    endif()
+endif()
+
+if(WIN32 AND TARGET lintara_gui_win32)
+    # The Win32 renderer against the control tables, with the program's own manifest.
+    add_executable(lintara_win32_form_tests ${CMAKE_CURRENT_LIST_DIR}/TestWin32Form.cpp)
+    target_link_libraries(lintara_win32_form_tests PRIVATE lintara_gui_win32 lintara_main_window
+        lintara_resources GTest::gtest_main)
+    add_test(NAME lintara_win32_form_tests COMMAND lintara_win32_form_tests)
+endif()
