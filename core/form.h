@@ -19,7 +19,7 @@ inline constexpr int kWindowContainer = -1;
 
 // One control. Places and sizes are in twips (1440 an inch) from the top-left corner of
 // the container, which is the window or a frame; option buttons sharing a container form
-// one group. Texts are UTF-8.
+// one group. The table's texts are UTF-8.
 struct ControlSpec {
     ControlKind kind;
     const char* name;
@@ -72,6 +72,9 @@ class Form {
   public:
     virtual ~Form() = default;
 
+    // Control texts are in the encoding of the core's strings: UTF-8, or on Windows the
+    // ANSI code page, which the settings file and the system's narrow functions use.
+    virtual bool TextIsUtf8() const { return true; }
     // Text boxes and combo boxes: the text shown (a pick-only list: its selected item).
     virtual std::string Text(int control) const = 0;
     virtual void SetText(int control, const std::string& text) = 0;

@@ -180,7 +180,9 @@ void LintaraOptions::LoadSetting(const std::string& section, const std::string& 
     if (section != kDefaultSection) {
         for (Field& f : m_fields) {
             if (f.box != field) continue;
-            const bool utf8 = lintara::IsUtf8(value);
+            // Bytes that are not UTF-8 show as code page 1252 where the window's text is
+            // UTF-8, and are kept unless edited; a code-page window shows them as they are.
+            const bool utf8 = !m_form->TextIsUtf8() || lintara::IsUtf8(value);
             f.shown = utf8 ? value : lintara::Cp1252ToUtf8(value);
             f.original = utf8 ? std::nullopt : std::optional<std::string>(value);
             m_form->SetText(f.box, f.shown);

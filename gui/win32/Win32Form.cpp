@@ -9,6 +9,8 @@
 #include <climits>
 #include <span>
 
+#include "platform/win32/text_convert.h"
+
 namespace lintara {
 
 namespace {
@@ -564,7 +566,7 @@ std::string Win32Form::Text(int index) const {
         const int selected = ListIndex(index);
         return selected >= 0 ? ListItem(index, selected) : std::string();
     }
-    return Utf8FromWide(WindowText(hwnd));
+    return win32::Narrow(WindowText(hwnd));
 }
 
 void Win32Form::SetText(int index, const std::string& text) {
@@ -572,11 +574,11 @@ void Win32Form::SetText(int index, const std::string& text) {
     const ControlSpec& c = Spec(index);
     m_fromCode = true;
     if (c.kind == ControlKind::ComboBox && !c.editable) {
-        const std::wstring wide = WideFromUtf8(text);
+        const std::wstring wide = win32::Widen(text);
         ::SendMessageW(hwnd, CB_SELECTSTRING, static_cast<WPARAM>(-1),
                        reinterpret_cast<LPARAM>(wide.c_str()));
     } else {
-        ::SetWindowTextW(hwnd, WideFromUtf8(text).c_str());
+        ::SetWindowTextW(hwnd, win32::Widen(text).c_str());
     }
     m_fromCode = false;
 }
@@ -630,7 +632,7 @@ void Win32Form::ListClear(int index) {
 }
 
 void Win32Form::ListAdd(int index, const std::string& item) {
-    const std::wstring wide = WideFromUtf8(item);
+    const std::wstring wide = win32::Widen(item);
     m_fromCode = true;
     ::SendMessageW(control(index), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
     m_fromCode = false;
@@ -659,7 +661,7 @@ std::string Win32Form::ListItem(int index, int item) const {
     const auto n = ::SendMessageW(hwnd, CB_GETLBTEXT, static_cast<WPARAM>(item),
                                   reinterpret_cast<LPARAM>(text.data()));
     text.resize(n == CB_ERR ? 0 : static_cast<std::size_t>(n));
-    return Utf8FromWide(text);
+    return win32::Narrow(text);
 }
 
 void Win32Form::SetFocus(int index) {

@@ -19,6 +19,7 @@ inline int ScaleTwips(int twips, int dpi) {
 // The dots per inch of the system, as the windows are laid out for.
 int SystemDpi();
 
+// The tables' captions and tooltips are UTF-8; control texts are not (see TextIsUtf8).
 std::wstring WideFromUtf8(const std::string& text);
 std::string Utf8FromWide(const std::wstring& text);
 
@@ -31,6 +32,8 @@ class Win32Form : public Form {
     Win32Form(const Win32Form&) = delete;
     Win32Form& operator=(const Win32Form&) = delete;
 
+    // Control texts are in the ANSI code page, like every string of the core here.
+    bool TextIsUtf8() const override { return false; }
     std::string Text(int control) const override;
     void SetText(int control, const std::string& text) override;
     bool Checked(int control) const override;

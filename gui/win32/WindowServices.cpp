@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "gui/win32/Win32Form.h"
+#include "platform/win32/text_convert.h"
 
 namespace lintara {
 
@@ -23,7 +24,7 @@ HWND WindowOnScreen() {
 
 int WindowServices::ShowMessage(const std::string& text, int /*style*/, const std::string& title) {
     // Every caller asks for style 16: the error icon and a single OK button.
-    ::MessageBoxW(WindowOnScreen(), WideFromUtf8(text).c_str(), WideFromUtf8(title).c_str(),
+    ::MessageBoxW(WindowOnScreen(), win32::Widen(text).c_str(), win32::Widen(title).c_str(),
                   MB_ICONERROR | MB_OK);
     return IDOK;
 }
@@ -39,7 +40,7 @@ std::string ChooseFile() {
     // The current folder stays where it was, whatever folder the user looked in.
     dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
     if (!::GetOpenFileNameW(&dialog)) return {};
-    return Utf8FromWide(name.data());
+    return win32::Narrow(name.data());
 }
 
 }  // namespace lintara

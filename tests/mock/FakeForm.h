@@ -26,6 +26,7 @@ class FakeForm : public Form {
     }
 
     // ---- Form ----
+    bool TextIsUtf8() const override { return textIsUtf8; }
     std::string Text(int c) const override {
         const State& s = at(c);
         if (kind(c) == ControlKind::ComboBox && !spec.controls[c].editable) {
@@ -175,6 +176,7 @@ class FakeForm : public Form {
     Form* owner;
     int focus = -1;
     bool visible = false, shownBefore = false, closed = false;
+    bool textIsUtf8 = true;
     int timerInterval = 0;
 
   private:
@@ -199,6 +201,7 @@ class FakeFormFactory : public FormFactory {
     std::unique_ptr<Form> CreateForm(const FormSpec& spec, FormEvents& events,
                                      Form* owner) override {
         auto form = std::make_unique<FakeForm>(spec, events, owner);
+        form->textIsUtf8 = textIsUtf8;
         latest[spec.name] = form.get();
         ++created[spec.name];
         return form;
@@ -207,6 +210,7 @@ class FakeFormFactory : public FormFactory {
 
     std::map<std::string, FakeForm*> latest;
     std::map<std::string, int> created;
+    bool textIsUtf8 = true;  // false: forms hold code-page bytes, as on Windows
 };
 
 }  // namespace lintara::test

@@ -184,6 +184,27 @@ TEST(OptionsWindow, BytesThatAreNotUtf8) {
     }
 }
 
+// A window whose text is in the code page (Windows) shows the file's bytes as they are and
+// stores what the user typed as it comes, so a path typed there is found at Connect.
+TEST(OptionsWindow, CodePageWindowKeepsBytesAsTheyAre) {
+    const std::string cp1252 =
+        "C:\\Fern\xfc"
+        "bertragung \x80.exe";
+    const std::string typed =
+        "D:\\\xdc"
+        "ber\\vnc.exe";
+    for (const bool edit : {false, true}) {
+        SCOPED_TRACE(edit ? "edited" : "untouched");
+        Session s("[VNC]\r\nProgram=" + cp1252 + "\r\n");
+        s.forms.textIsUtf8 = false;
+        FakeForm& f = s.open();
+        EXPECT_EQ(f.Text(O::VNCText), cp1252);
+        if (edit) f.UserType(O::VNCText, typed);
+        f.UserClick(O::OKButton);
+        EXPECT_EQ(Stored(s.settingsPath, "VNC", "Program"), edit ? typed : cp1252);
+    }
+}
+
 TEST(OptionsWindow, OkWritesAllThirteenKeys) {
     // The system's own private-profile functions on Windows keep neither a value's outer
     // blanks nor a line this long; the engine elsewhere keeps both.
