@@ -381,8 +381,17 @@ TEST_F(DesktopTranslation, HostileHostsThroughEveryConnectionType) {
             for (const auto& line : plan.commandLines) {
                 // Some lines are refused (a share with a blank cannot be mounted); none
                 // may run anything but a recorder.
-                if (!m_services.StartCommand(line, lintara::kWindowNormalFocus).started) break;
+                const auto result = m_services.StartCommand(line, lintara::kWindowNormalFocus);
+                if (!result.started) break;
                 ++started;
+                // A share opens only once its mount has ended, and a program takes the
+                // record folder of the moment it starts: let this round's starts happen
+                // before the next round changes the folder.
+                const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+                while (m_services.PollTask(result.taskId).state == lintara::TaskState::Running &&
+                       std::chrono::steady_clock::now() < until) {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                }
             }
         }
     }
