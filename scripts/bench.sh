@@ -29,6 +29,8 @@ if [[ " $which " == *" windows "* ]]; then
     echo "Lintara.exe: $(stat -c %s "$exe") bytes (limit 524288)"
     source scripts/wine_prefix.sh
     wine_start_server
+    # The bench's display has no window manager: Wine frames and hides windows itself.
+    wine_desktop_settings
     build/bench/bench/lintara_bench --wine "$(command -v wine)" --lintara "$exe" \
         --floor "$(find "$win" -name lintara_floor_win32.exe -print -quit)" \
         --recorder "$(find "$win" -name lintara_stamp.exe -print -quit)" "$@"
