@@ -18,6 +18,8 @@ import zlib
 
 from Xlib import X, display as xdisplay
 
+import desktop_harness
+
 LINTARA, RECORDER = (os.path.abspath(p) for p in sys.argv[1:3])
 PEEK = os.path.join(os.path.dirname(RECORDER), "lintara_peek_win32.exe")
 SHOTS = os.path.dirname(LINTARA)
@@ -64,13 +66,8 @@ SAMPLE = ("[RemoteDesktop]\r\nProgram=CLIENT\r\nOptions=/v:HOST:PORT\r\n"
 
 
 def wait_for(condition, timeout=15.0, what="condition"):
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        value = condition()
-        if value:
-            return value
-        time.sleep(0.05)
-    raise AssertionError("timed out waiting for " + what)
+    # Wine's windows come and go more slowly than the toolkit's.
+    return desktop_harness.wait_for(condition, timeout, what)
 
 
 def windows_path(path):
