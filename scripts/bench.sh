@@ -28,8 +28,19 @@ if [[ " $which " == *" windows "* ]]; then
     exe=$(find "$win" -name Lintara.exe -print -quit)
     echo "Lintara.exe: $(stat -c %s "$exe") bytes (limit 524288)"
     source scripts/wine_prefix.sh
-    wine_start_server
-    # The bench's display has no window manager: Wine frames and hides windows itself.
+    # The prefix's desktop is made on the display the programs show on: one made without
+    # a display has no graphics driver.
+    xvfb=""
+    if [ -z "${DISPLAY:-}" ]; then
+        for n in $(seq 90 190); do [ -e /tmp/.X11-unix/X$n ] || break; done
+        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+        xvfb=$!
+        trap 'kill "$xvfb"; wait "$xvfb" 2>/dev/null; _wine_cleanup' EXIT
+        export DISPLAY=":$n"
+        for _ in $(seq 100); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.05; done
+    fi
+    wine_start_server display
+    # No window manager here: Wine frames and hides its windows itself.
     wine_desktop_settings
     build/bench/bench/lintara_bench --wine "$(command -v wine)" --lintara "$exe" \
         --floor "$(find "$win" -name lintara_floor_win32.exe -print -quit)" \

@@ -39,7 +39,20 @@ std::string ChooseFile() {
     dialog.nMaxFile = static_cast<DWORD>(name.size());
     // The current folder stays where it was, whatever folder the user looked in.
     dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-    if (!::GetOpenFileNameW(&dialog)) return {};
+    // The dialog's library is loaded when first needed: at start it would bring in the
+    // shell's libraries before the window could show.
+    using OpenDialog = BOOL(WINAPI*)(OPENFILENAMEW*);
+    static const OpenDialog open = [] {
+        HMODULE library = ::LoadLibraryExW(L"comdlg32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        FARPROC proc = library ? ::GetProcAddress(library, "GetOpenFileNameW") : nullptr;
+        return reinterpret_cast<OpenDialog>(reinterpret_cast<void (*)()>(proc));
+    }();
+    if (!open) {
+        ::MessageBoxW(WindowOnScreen(), L"The file dialog (comdlg32.dll) could not be loaded.",
+                      L"Error", MB_ICONERROR | MB_OK);
+        return {};
+    }
+    if (!open(&dialog)) return {};
     return win32::Narrow(name.data());
 }
 
