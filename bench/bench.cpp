@@ -321,6 +321,7 @@ int main(int argc, char** argv) {
         const auto b = Measure(display, floorCommand, record, false, !wine.empty());
         if (!a || !b) {
             std::fprintf(stderr, "run %d: a window never appeared\n", i);
+            fs::remove_all(folder);
             return 1;
         }
         if (i < warmup) continue;
