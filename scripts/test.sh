@@ -13,6 +13,13 @@ cd "$(dirname "$0")/.."
 scripts/deps.sh test
 
 export QT_QPA_PLATFORM=offscreen
+# Without a session's runtime folder Qt makes one in /tmp and leaves it; this run's own
+# folder goes when the run ends.
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+    XDG_RUNTIME_DIR=$(mktemp -d)
+    export XDG_RUNTIME_DIR
+    trap 'rm -rf "$XDG_RUNTIME_DIR"' EXIT
+fi
 jobs=$(nproc)
 stages=${LINTARA_STAGES:-plain e2e clients sanitize fuzz windows}
 
