@@ -20,7 +20,7 @@ inline constexpr int kWindowContainer = -1;
 // One control. Places and sizes are in twips (1440 an inch) from the top-left corner of
 // the container, which is the window or a frame; option buttons sharing a container form
 // one group. The table's texts are UTF-8.
-struct ControlSpec {
+struct ControlRow {
     ControlKind kind;
     const char* name;
     int container;        // index of the frame in the same table, or kWindowContainer
@@ -34,18 +34,18 @@ struct ControlSpec {
     bool picture = false;   // command buttons: the application icon instead of a caption
 };
 
-struct FormSpec {
+struct FormTable {
     const char* name;
     const char* caption;
     int width, height;  // of the inside of the window, in twips
     bool minimizeButton;
     bool taskbarButton;  // false: belongs to its owner's taskbar button
-    std::span<const ControlSpec> controls;
+    std::span<const ControlRow> controls;
 };
 
 // Every rule about tab indices, shared by the front ends and the fakes: the controls by
 // tab index, and the move of one control to a new index that shifts the others.
-inline std::vector<int> TabOrderOf(std::span<const ControlSpec> controls) {
+inline std::vector<int> TabOrderOf(std::span<const ControlRow> controls) {
     std::vector<int> order(controls.size());
     for (std::size_t i = 0; i < controls.size(); ++i) order[i] = static_cast<int>(i);
     std::stable_sort(order.begin(), order.end(),
@@ -129,7 +129,7 @@ class FormEvents {
 class FormFactory {
   public:
     virtual ~FormFactory() = default;
-    virtual std::unique_ptr<Form> CreateForm(const FormSpec& spec, FormEvents& events,
+    virtual std::unique_ptr<Form> CreateForm(const FormTable& table, FormEvents& events,
                                              Form* owner) = 0;
 };
 

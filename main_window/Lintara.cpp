@@ -12,7 +12,7 @@
 #include "core/texts.h"
 
 using lintara::ControlKind;
-using lintara::ControlSpec;
+using lintara::ControlRow;
 
 namespace {
 
@@ -28,7 +28,7 @@ constexpr int kConnectTo = Lintara::ConnectToFrame;
 constexpr int kMapDrive = Lintara::MapDriveFrame;
 
 // In the order of the Control enumeration.
-constexpr std::array<ControlSpec, Lintara::ControlCount> kControls = {{
+constexpr std::array<ControlRow, Lintara::ControlCount> kControls = {{
     {kFrame, "ConnectToFrame", kWindow, "Connect To", 120, 10, 6495, 1935, 9},
     {kFrame, "MapDriveFrame", kWindow, "Map Network Drive Settings", 120, 2040, 6495, 1515, 3},
     // These three belong to the window but lie over the "Connect To" frame.
@@ -61,8 +61,8 @@ constexpr std::array<ControlSpec, Lintara::ControlCount> kControls = {{
     {kLabel, "ShareLabel", kMapDrive, "Share Name:", 2880, 405, 975, 255, 15},
 }};
 
-constexpr lintara::FormSpec kLayout = {"Lintara", " Lintara v. 1.2", 6795, 3675, true,
-                                       true,      kControls};
+constexpr lintara::FormTable kLayout = {"Lintara", " Lintara v. 1.2", 6795, 3675, true,
+                                        true,      kControls};
 
 constexpr Lintara::Control kPanel[] = {
     Lintara::DriveLabel,   Lintara::DriveText,     Lintara::ShareLabel,
@@ -80,11 +80,11 @@ int ControlNamed(std::string_view name) {
 
 }  // namespace
 
-std::span<const ControlSpec> Lintara::Controls() {
+std::span<const ControlRow> Lintara::Controls() {
     return kControls;
 }
 
-const lintara::FormSpec& Lintara::Layout() {
+const lintara::FormTable& Lintara::Layout() {
     return kLayout;
 }
 

@@ -44,8 +44,8 @@ class Lintara : public lintara::FormEvents {
         ShareLabel,
         ControlCount
     };
-    static std::span<const lintara::ControlSpec> Controls();
-    static const lintara::FormSpec& Layout();
+    static std::span<const lintara::ControlRow> Controls();
+    static const lintara::FormTable& Layout();
 
     // services carries every message, start and file test; forms renders this window
     // and the Options window; fileOpen is handed on to the Options window.

@@ -9,7 +9,7 @@
 #include "core/texts.h"
 
 using lintara::ControlKind;
-using lintara::ControlSpec;
+using lintara::ControlRow;
 
 namespace {
 
@@ -25,7 +25,7 @@ using W = LintaraOptions;
 
 // In the order of the Control enumeration. The Remote Desktop program box and button
 // and the RDP console program box belong to the window and lie over their frames.
-constexpr std::array<ControlSpec, W::ControlCount> kControls = {{
+constexpr std::array<ControlRow, W::ControlCount> kControls = {{
     {kFrame, "TSFrame", kWindow, "Remote Desktop Application", 40, 120, 6255, 1155, 2},
     {kText, "TSText", kWindow, "", 120, 360, 4575, 285, 1},
     {kButton, "TSChooseButton", kWindow, kChoose, 4800, 300, 1335, 375, 0},
@@ -69,7 +69,7 @@ constexpr std::array<ControlSpec, W::ControlCount> kControls = {{
     {kButton, "OKButton", kWindow, "OK", 3960, 9120, 1095, 375, 11},
 }};
 
-constexpr lintara::FormSpec kLayout = {
+constexpr lintara::FormTable kLayout = {
     "LintaraOptions", " Lintara Options", 6330, 9600, false, false, kControls};
 
 const char* const kDefaultSection = "DefaultConnection";
@@ -83,11 +83,11 @@ int ControlNamed(std::string_view name) {
 
 }  // namespace
 
-std::span<const ControlSpec> LintaraOptions::Controls() {
+std::span<const ControlRow> LintaraOptions::Controls() {
     return kControls;
 }
 
-const lintara::FormSpec& LintaraOptions::Layout() {
+const lintara::FormTable& LintaraOptions::Layout() {
     return kLayout;
 }
 

@@ -68,8 +68,8 @@ class LintaraOptions : public lintara::FormEvents {
         OKButton,
         ControlCount
     };
-    static std::span<const lintara::ControlSpec> Controls();
-    static const lintara::FormSpec& Layout();
+    static std::span<const lintara::ControlRow> Controls();
+    static const lintara::FormTable& Layout();
 
     // mainWindow is shown again however this window closes.
     LintaraOptions(lintara::PlatformServices& services, lintara::FormFactory& forms,

@@ -79,19 +79,19 @@ class QtForm::Window : public QWidget {
     bool m_shownBefore = false;
 };
 
-QtForm::QtForm(const FormSpec& spec, FormEvents& events, Form* owner)
-    : m_spec(spec), m_events(events), m_order(TabOrderOf(spec.controls)) {
+QtForm::QtForm(const FormTable& table, FormEvents& events, Form* owner)
+    : m_table(table), m_events(events), m_order(TabOrderOf(table.controls)) {
     auto* ownerForm = dynamic_cast<QtForm*>(owner);
-    QWidget* parent = ownerForm && !spec.taskbarButton ? ownerForm->window() : nullptr;
+    QWidget* parent = ownerForm && !table.taskbarButton ? ownerForm->window() : nullptr;
     Qt::WindowFlags flags = (parent ? Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint : Qt::Window) |
                             Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                             Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
-    if (spec.minimizeButton) flags |= Qt::WindowMinimizeButtonHint;
+    if (table.minimizeButton) flags |= Qt::WindowMinimizeButtonHint;
     m_window = new Window(*this, parent, flags);
-    m_window->setObjectName(QString::fromLatin1(spec.name));
-    m_window->setWindowTitle(FromUtf8(spec.caption));
+    m_window->setObjectName(QString::fromLatin1(table.name));
+    m_window->setWindowTitle(FromUtf8(table.caption));
     m_window->setWindowIcon(AppIcon());
-    m_window->setFixedSize(Px(spec.width), Px(spec.height));
+    m_window->setFixedSize(Px(table.width), Px(table.height));
     CreateControls();
     ApplyTabOrder();
 }
@@ -102,9 +102,9 @@ QtForm::~QtForm() {
 
 void QtForm::CreateControls() {
     auto* validator = new OneLineValidator(m_window);
-    m_controls.resize(m_spec.controls.size());
-    for (std::size_t i = 0; i < m_spec.controls.size(); ++i) {
-        const ControlSpec& c = m_spec.controls[i];
+    m_controls.resize(m_table.controls.size());
+    for (std::size_t i = 0; i < m_table.controls.size(); ++i) {
+        const ControlRow& c = m_table.controls[i];
         // Frames come before what they hold in every table.
         QWidget* parent = c.container == kWindowContainer
                               ? m_window.data()
@@ -187,7 +187,7 @@ void QtForm::CreateControls() {
     }
     // Controls of the window that lie over a frame are drawn above it.
     for (std::size_t i = 0; i < m_controls.size(); ++i) {
-        const ControlSpec& c = m_spec.controls[i];
+        const ControlRow& c = m_table.controls[i];
         if (c.container == kWindowContainer && c.kind != ControlKind::Frame) m_controls[i]->raise();
     }
 }
@@ -195,7 +195,7 @@ void QtForm::CreateControls() {
 void QtForm::ApplyTabOrder() {
     QWidget* previous = nullptr;
     for (int index : m_order) {
-        if (!TakesFocus(m_spec.controls[static_cast<std::size_t>(index)].kind)) continue;
+        if (!TakesFocus(m_table.controls[static_cast<std::size_t>(index)].kind)) continue;
         QWidget* widget = control(index);
         if (previous) QWidget::setTabOrder(previous, widget);
         previous = widget;
@@ -212,11 +212,11 @@ int QtForm::StopOf(QWidget* focus) const {
         if (at != m_controls.end()) found = static_cast<int>(at - m_controls.begin());
     }
     if (found < 0) return -1;
-    const ControlSpec& c = m_spec.controls[static_cast<std::size_t>(found)];
+    const ControlRow& c = m_table.controls[static_cast<std::size_t>(found)];
     if (c.kind != ControlKind::OptionButton) return found;
     int first = -1;
     for (int index : m_order) {
-        const ControlSpec& other = m_spec.controls[static_cast<std::size_t>(index)];
+        const ControlRow& other = m_table.controls[static_cast<std::size_t>(index)];
         if (other.kind != ControlKind::OptionButton || other.container != c.container) continue;
         if (first < 0) first = index;
         if (Checked(index)) return index;
@@ -227,7 +227,7 @@ int QtForm::StopOf(QWidget* focus) const {
 bool QtForm::FocusNext(bool next) {
     std::vector<int> stops;
     for (int index : m_order) {
-        if (!TakesFocus(m_spec.controls[static_cast<std::size_t>(index)].kind)) continue;
+        if (!TakesFocus(m_table.controls[static_cast<std::size_t>(index)].kind)) continue;
         QWidget* widget = control(index);
         if (!widget->isEnabled() || !widget->isVisibleTo(m_window)) continue;
         const int stop = StopOf(widget);
@@ -260,7 +260,7 @@ void QtForm::FirstShown() {
     }
     // The first control of the tab order holds the focus when the window appears.
     for (int index : m_order) {
-        if (TakesFocus(m_spec.controls[static_cast<std::size_t>(index)].kind) &&
+        if (TakesFocus(m_table.controls[static_cast<std::size_t>(index)].kind) &&
             control(index)->isEnabled()) {
             control(index)->setFocus(Qt::OtherFocusReason);
             break;

@@ -15,7 +15,7 @@ namespace lintara {
 class QtForm : public Form {
   public:
     // owner, when given, is a QtForm: the window then has no taskbar button of its own.
-    QtForm(const FormSpec& spec, FormEvents& events, Form* owner);
+    QtForm(const FormTable& table, FormEvents& events, Form* owner);
     ~QtForm() override;
 
     std::string Text(int control) const override;
@@ -59,7 +59,7 @@ class QtForm : public Form {
     void ApplyTabOrder();
     int StopOf(QWidget* focus) const;
 
-    const FormSpec& m_spec;
+    const FormTable& m_table;
     FormEvents& m_events;
     QPointer<QWidget> m_window;
     std::vector<QWidget*> m_controls;
@@ -71,9 +71,9 @@ class QtForm : public Form {
 
 class QtFormFactory : public FormFactory {
   public:
-    std::unique_ptr<Form> CreateForm(const FormSpec& spec, FormEvents& events,
+    std::unique_ptr<Form> CreateForm(const FormTable& table, FormEvents& events,
                                      Form* owner) override {
-        return std::make_unique<QtForm>(spec, events, owner);
+        return std::make_unique<QtForm>(table, events, owner);
     }
 };
 

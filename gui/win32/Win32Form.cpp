@@ -55,13 +55,13 @@ bool IsFormWindow(HWND hwnd) {
 // The layouts were drawn for a smaller face than most systems' message font. Where a
 // label's caption would not fit on its one line, the labels take the same face a pixel
 // smaller until every caption reads whole; a label cannot wrap into a second line.
-HFONT FittingFont(LOGFONTW face, std::span<const ControlSpec> controls, int dpi) {
+HFONT FittingFont(LOGFONTW face, std::span<const ControlRow> controls, int dpi) {
     HDC dc = ::GetDC(nullptr);
     HFONT font = ::CreateFontIndirectW(&face);
     for (int attempt = 0; dc && font && attempt < 4; ++attempt) {
         HGDIOBJ previous = ::SelectObject(dc, font);
         bool fits = true;
-        for (const ControlSpec& c : controls) {
+        for (const ControlRow& c : controls) {
             if (c.kind != ControlKind::Label) continue;
             const std::wstring caption = WideFromUtf8(c.caption);
             SIZE size{};
@@ -107,12 +107,12 @@ std::string Utf8FromWide(const std::wstring& text) {
     return out;
 }
 
-Win32Form::Win32Form(const FormSpec& spec, FormEvents& events, Form* owner, int dpi)
-    : m_spec(spec),
+Win32Form::Win32Form(const FormTable& table, FormEvents& events, Form* owner, int dpi)
+    : m_table(table),
       m_events(events),
       m_dpi(dpi > 0 ? dpi : SystemDpi()),
-      m_order(TabOrderOf(spec.controls)),
-      m_selected(spec.controls.size() + 1, -1) {
+      m_order(TabOrderOf(table.controls)),
+      m_selected(table.controls.size() + 1, -1) {
     RegisterFormClass(&Win32Form::WindowProc);
 
     NONCLIENTMETRICSW metrics{};
@@ -124,19 +124,19 @@ Win32Form::Win32Form(const FormSpec& spec, FormEvents& events, Form* owner, int 
         face.lfHeight = ::MulDiv(face.lfHeight, m_dpi, SystemDpi());
         face.lfWidth = ::MulDiv(face.lfWidth, m_dpi, SystemDpi());
         m_font = ::CreateFontIndirectW(&face);
-        m_labelFont = FittingFont(face, spec.controls, m_dpi);
+        m_labelFont = FittingFont(face, table.controls, m_dpi);
     }
 
     // Fixed single border; maximising is never offered.
     DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-    if (spec.minimizeButton) style |= WS_MINIMIZEBOX;
+    if (table.minimizeButton) style |= WS_MINIMIZEBOX;
     // A window owned by another has no taskbar button of its own.
     auto* ownerForm = dynamic_cast<Win32Form*>(owner);
-    HWND parent = ownerForm && !spec.taskbarButton ? ownerForm->window() : nullptr;
-    RECT frame{0, 0, ScaleTwips(spec.width, m_dpi), ScaleTwips(spec.height, m_dpi)};
+    HWND parent = ownerForm && !table.taskbarButton ? ownerForm->window() : nullptr;
+    RECT frame{0, 0, ScaleTwips(table.width, m_dpi), ScaleTwips(table.height, m_dpi)};
     ::AdjustWindowRectEx(&frame, style, FALSE, 0);
     m_window =
-        ::CreateWindowExW(0, kClassName, WideFromUtf8(spec.caption).c_str(), style, CW_USEDEFAULT,
+        ::CreateWindowExW(0, kClassName, WideFromUtf8(table.caption).c_str(), style, CW_USEDEFAULT,
                           CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top, parent,
                           nullptr, ::GetModuleHandleW(nullptr), this);
 
@@ -163,9 +163,9 @@ Win32Form::~Win32Form() {
 
 void Win32Form::CreateControls() {
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    m_controls.assign(m_spec.controls.size(), nullptr);
-    for (std::size_t i = 0; i < m_spec.controls.size(); ++i) {
-        const ControlSpec& c = m_spec.controls[i];
+    m_controls.assign(m_table.controls.size(), nullptr);
+    for (std::size_t i = 0; i < m_table.controls.size(); ++i) {
+        const ControlRow& c = m_table.controls[i];
         // Frames come before what they hold in every table.
         HWND parent = c.container == kWindowContainer
                           ? m_window
@@ -256,9 +256,9 @@ void Win32Form::CreateControls() {
     }
 
     // One tooltip for the window, holding every control's tip.
-    m_tipTexts.assign(m_spec.controls.size(), std::wstring());
-    for (std::size_t i = 0; i < m_spec.controls.size(); ++i) {
-        if (!*m_spec.controls[i].toolTip) continue;
+    m_tipTexts.assign(m_table.controls.size(), std::wstring());
+    for (std::size_t i = 0; i < m_table.controls.size(); ++i) {
+        if (!*m_table.controls[i].toolTip) continue;
         if (!m_toolTip) {
             m_toolTip = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                                           WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
@@ -266,7 +266,7 @@ void Win32Form::CreateControls() {
                                           nullptr, instance, nullptr);
             if (m_font) ::SendMessageW(m_toolTip, WM_SETFONT, reinterpret_cast<WPARAM>(m_font), 0);
         }
-        m_tipTexts[i] = WideFromUtf8(m_spec.controls[i].toolTip);
+        m_tipTexts[i] = WideFromUtf8(m_table.controls[i].toolTip);
         TOOLINFOW tool{};
         tool.cbSize = sizeof tool;
         tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
@@ -284,15 +284,15 @@ void Win32Form::CreateControls() {
 // must stand before it: each container's children go by their place in the tab order,
 // a frame at the place of the first control it holds that takes the focus.
 void Win32Form::ApplyZOrder() {
-    const std::size_t count = m_spec.controls.size();
+    const std::size_t count = m_table.controls.size();
     std::vector<int> place(count);
     for (std::size_t p = 0; p < m_order.size(); ++p)
         place[static_cast<std::size_t>(m_order[p])] = static_cast<int>(p);
     std::vector<int> key(place);
     std::vector<int> firstStop(count, INT_MAX);
     for (std::size_t i = 0; i < count; ++i) {
-        if (!TakesFocus(m_spec.controls[i].kind)) continue;
-        for (int f = m_spec.controls[i].container; f != kWindowContainer; f = Spec(f).container) {
+        if (!TakesFocus(m_table.controls[i].kind)) continue;
+        for (int f = m_table.controls[i].container; f != kWindowContainer; f = Row(f).container) {
             auto& first = firstStop[static_cast<std::size_t>(f)];
             first = std::min(first, place[i]);
         }
@@ -301,10 +301,10 @@ void Win32Form::ApplyZOrder() {
         if (firstStop[i] != INT_MAX) key[i] = firstStop[i];
     }
     for (int container = kWindowContainer; container < static_cast<int>(count); ++container) {
-        if (container != kWindowContainer && Spec(container).kind != ControlKind::Frame) continue;
+        if (container != kWindowContainer && Row(container).kind != ControlKind::Frame) continue;
         std::vector<int> children;
         for (std::size_t i = 0; i < count; ++i) {
-            if (m_spec.controls[i].container == container) children.push_back(static_cast<int>(i));
+            if (m_table.controls[i].container == container) children.push_back(static_cast<int>(i));
         }
         std::stable_sort(children.begin(), children.end(), [&](int a, int b) {
             return key[static_cast<std::size_t>(a)] < key[static_cast<std::size_t>(b)];
@@ -322,7 +322,7 @@ void Win32Form::ApplyZOrder() {
 // than its column), the sibling shows there: the upper control gives up the overlap.
 void Win32Form::ClipOverlaps() {
     for (std::size_t a = 0; a < m_controls.size(); ++a) {
-        if (m_spec.controls[a].kind == ControlKind::Frame) continue;
+        if (m_table.controls[a].kind == ControlKind::Frame) continue;
         RECT own;
         ::GetWindowRect(m_controls[a], &own);
         HRGN shape = nullptr;
@@ -330,7 +330,7 @@ void Win32Form::ClipOverlaps() {
              below = ::GetWindow(below, GW_HWNDNEXT)) {
             const int b = IndexOf(below);
             RECT other, overlap;
-            if (b < 0 || Spec(b).kind == ControlKind::Frame) continue;
+            if (b < 0 || Row(b).kind == ControlKind::Frame) continue;
             ::GetWindowRect(below, &other);
             if (!::IntersectRect(&overlap, &own, &other)) continue;
             if (!shape) shape = ::CreateRectRgn(0, 0, own.right - own.left, own.bottom - own.top);
@@ -347,12 +347,12 @@ void Win32Form::ClipOverlaps() {
 // The option buttons of a group are one stop for Tab, at the selected button (the
 // first when none is); each group starts and ends the arrow keys' round.
 void Win32Form::UpdateGroupStops() {
-    for (std::size_t i = 0; i < m_spec.controls.size(); ++i) {
-        const ControlSpec& c = m_spec.controls[i];
+    for (std::size_t i = 0; i < m_table.controls.size(); ++i) {
+        const ControlRow& c = m_table.controls[i];
         if (c.kind != ControlKind::OptionButton) continue;
         int stop = -1;
         for (int index : m_order) {
-            const ControlSpec& other = Spec(index);
+            const ControlRow& other = Row(index);
             if (other.kind != ControlKind::OptionButton || other.container != c.container) continue;
             if (stop < 0) stop = index;
             if (Checked(index)) {
@@ -367,12 +367,12 @@ void Win32Form::UpdateGroupStops() {
     }
     // Every control opens a group of its own but an option button after another one,
     // so the arrow keys go round the buttons of one container.
-    for (std::size_t i = 0; i < m_spec.controls.size(); ++i) {
+    for (std::size_t i = 0; i < m_table.controls.size(); ++i) {
         HWND hwnd = m_controls[i];
         HWND previous = ::GetWindow(hwnd, GW_HWNDPREV);
         const int before = previous ? IndexOf(previous) : -1;
-        const bool continues = m_spec.controls[i].kind == ControlKind::OptionButton &&
-                               before >= 0 && Spec(before).kind == ControlKind::OptionButton;
+        const bool continues = m_table.controls[i].kind == ControlKind::OptionButton &&
+                               before >= 0 && Row(before).kind == ControlKind::OptionButton;
         LONG_PTR style = ::GetWindowLongPtrW(hwnd, GWL_STYLE) & ~static_cast<LONG_PTR>(WS_GROUP);
         if (!continues) style |= WS_GROUP;
         ::SetWindowLongPtrW(hwnd, GWL_STYLE, style);
@@ -461,7 +461,7 @@ LRESULT Win32Form::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case DM_GETDEFID: {
             // Enter presses a button only while it has the focus; none is the default.
             const int index = IndexOf(::GetFocus());
-            if (index >= 0 && Spec(index).kind == ControlKind::CommandButton) {
+            if (index >= 0 && Row(index).kind == ControlKind::CommandButton) {
                 return MAKELRESULT(IdOf(index), DC_HASDEFID);
             }
             return 0;
@@ -507,7 +507,7 @@ LRESULT Win32Form::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void Win32Form::Command(int index, int code) {
     if (m_fromCode) return;
-    const ControlSpec& c = Spec(index);
+    const ControlRow& c = Row(index);
     switch (c.kind) {
         case ControlKind::CommandButton:
         case ControlKind::CheckBox:
@@ -537,7 +537,7 @@ void Win32Form::Command(int index, int code) {
 
 void Win32Form::FocusFirst() {
     for (int index : m_order) {
-        if (TakesFocus(Spec(index).kind) && ::IsWindowEnabled(control(index))) {
+        if (TakesFocus(Row(index).kind) && ::IsWindowEnabled(control(index))) {
             ::SetFocus(control(index));
             return;
         }
@@ -561,7 +561,7 @@ int Win32Form::RunMessageLoop() {
 
 std::string Win32Form::Text(int index) const {
     HWND hwnd = control(index);
-    const ControlSpec& c = Spec(index);
+    const ControlRow& c = Row(index);
     if (c.kind == ControlKind::ComboBox && !c.editable) {
         const int selected = ListIndex(index);
         return selected >= 0 ? ListItem(index, selected) : std::string();
@@ -571,7 +571,7 @@ std::string Win32Form::Text(int index) const {
 
 void Win32Form::SetText(int index, const std::string& text) {
     HWND hwnd = control(index);
-    const ControlSpec& c = Spec(index);
+    const ControlRow& c = Row(index);
     m_fromCode = true;
     if (c.kind == ControlKind::ComboBox && !c.editable) {
         const std::wstring wide = win32::Widen(text);
@@ -588,12 +588,12 @@ bool Win32Form::Checked(int index) const {
 }
 
 void Win32Form::SetChecked(int index, bool checked) {
-    const ControlSpec& c = Spec(index);
+    const ControlRow& c = Row(index);
     m_fromCode = true;
     if (c.kind == ControlKind::OptionButton) {
         if (checked) {
-            for (std::size_t i = 0; i < m_spec.controls.size(); ++i) {
-                const ControlSpec& other = m_spec.controls[i];
+            for (std::size_t i = 0; i < m_table.controls.size(); ++i) {
+                const ControlRow& other = m_table.controls[i];
                 if (other.kind == ControlKind::OptionButton && other.container == c.container &&
                     static_cast<int>(i) != index) {
                     ::SendMessageW(m_controls[i], BM_SETCHECK, BST_UNCHECKED, 0);

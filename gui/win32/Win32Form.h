@@ -27,7 +27,7 @@ class Win32Form : public Form {
   public:
     // owner, when given, is a Win32Form: a window without a taskbar button of its own
     // is owned by it. dpi 0 takes the system's.
-    Win32Form(const FormSpec& spec, FormEvents& events, Form* owner, int dpi = 0);
+    Win32Form(const FormTable& table, FormEvents& events, Form* owner, int dpi = 0);
     ~Win32Form() override;
     Win32Form(const Win32Form&) = delete;
     Win32Form& operator=(const Win32Form&) = delete;
@@ -80,12 +80,12 @@ class Win32Form : public Form {
     void UpdateGroupStops();
     void ClipOverlaps();
     int IndexOf(HWND hwnd) const;
-    const ControlSpec& Spec(int index) const {
-        return m_spec.controls[static_cast<std::size_t>(index)];
+    const ControlRow& Row(int index) const {
+        return m_table.controls[static_cast<std::size_t>(index)];
     }
     void FocusFirst();
 
-    const FormSpec& m_spec;
+    const FormTable& m_table;
     FormEvents& m_events;
     int m_dpi;
     HWND m_window = nullptr;
@@ -106,9 +106,9 @@ class Win32Form : public Form {
 class Win32FormFactory : public FormFactory {
   public:
     explicit Win32FormFactory(int dpi = 0) : m_dpi(dpi) {}
-    std::unique_ptr<Form> CreateForm(const FormSpec& spec, FormEvents& events,
+    std::unique_ptr<Form> CreateForm(const FormTable& table, FormEvents& events,
                                      Form* owner) override {
-        return std::make_unique<Win32Form>(spec, events, owner, m_dpi);
+        return std::make_unique<Win32Form>(table, events, owner, m_dpi);
     }
 
   private:

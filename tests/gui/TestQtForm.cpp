@@ -128,7 +128,7 @@ void TestQtForm::controlsFollowTheTable() {
     QWidget* window = form.window();
     int direct = 0;
     for (std::size_t i = 0; i < table.size(); ++i) {
-        const lintara::ControlSpec& c = table[i];
+        const lintara::ControlRow& c = table[i];
         const int index = static_cast<int>(i);
         QWidget* w = form.control(index);
         const QByteArray name(c.name);

@@ -15,9 +15,9 @@ namespace lintara::test {
 
 class FakeForm : public Form {
   public:
-    FakeForm(const FormSpec& spec, FormEvents& events, Form* owner)
-        : spec(spec), owner(owner), m_events(events), m_order(TabOrderOf(spec.controls)) {
-        for (const ControlSpec& c : spec.controls) {
+    FakeForm(const FormTable& table, FormEvents& events, Form* owner)
+        : table(table), owner(owner), m_events(events), m_order(TabOrderOf(table.controls)) {
+        for (const ControlRow& c : table.controls) {
             State s;
             if (c.kind == ControlKind::TextBox || c.kind == ControlKind::ComboBox)
                 s.text = c.caption;
@@ -29,14 +29,14 @@ class FakeForm : public Form {
     bool TextIsUtf8() const override { return textIsUtf8; }
     std::string Text(int c) const override {
         const State& s = at(c);
-        if (kind(c) == ControlKind::ComboBox && !spec.controls[c].editable) {
+        if (kind(c) == ControlKind::ComboBox && !table.controls[c].editable) {
             return s.index >= 0 ? s.items[static_cast<std::size_t>(s.index)] : std::string();
         }
         return s.text;
     }
     void SetText(int c, const std::string& text) override {
         State& s = at(c);
-        const ControlSpec& cs = spec.controls[c];
+        const ControlRow& cs = table.controls[c];
         if (cs.kind == ControlKind::TextBox && cs.maxLength > 0) {
             s.text = text.substr(0, static_cast<std::size_t>(cs.maxLength));
         } else {
@@ -46,9 +46,9 @@ class FakeForm : public Form {
     bool Checked(int c) const override { return at(c).checked; }
     void SetChecked(int c, bool checked) override {
         if (checked && kind(c) == ControlKind::OptionButton) {
-            for (std::size_t i = 0; i < spec.controls.size(); ++i) {
-                if (spec.controls[i].kind == ControlKind::OptionButton &&
-                    spec.controls[i].container == spec.controls[c].container) {
+            for (std::size_t i = 0; i < table.controls.size(); ++i) {
+                if (table.controls[i].kind == ControlKind::OptionButton &&
+                    table.controls[i].container == table.controls[c].container) {
                     m_state[i].checked = false;
                 }
             }
@@ -57,7 +57,7 @@ class FakeForm : public Form {
     }
     // Disabled when the control or one of its frames is.
     bool Enabled(int c) const override {
-        for (int i = c; i != kWindowContainer; i = spec.controls[i].container) {
+        for (int i = c; i != kWindowContainer; i = table.controls[i].container) {
             if (!at(i).enabled) return false;
         }
         return true;
@@ -66,7 +66,7 @@ class FakeForm : public Form {
     void ListClear(int c) override {
         at(c).items.clear();
         at(c).index = -1;
-        if (spec.controls[c].editable) at(c).text.clear();
+        if (table.controls[c].editable) at(c).text.clear();
     }
     void ListAdd(int c, const std::string& item) override { at(c).items.push_back(item); }
     void ListSelect(int c, int index) override {
@@ -163,8 +163,8 @@ class FakeForm : public Form {
     // Option buttons of a container that are selected.
     std::vector<int> CheckedIn(int container) const {
         std::vector<int> checked;
-        for (std::size_t i = 0; i < spec.controls.size(); ++i) {
-            if (spec.controls[i].container == container && m_state[i].checked) {
+        for (std::size_t i = 0; i < table.controls.size(); ++i) {
+            if (table.controls[i].container == container && m_state[i].checked) {
                 checked.push_back(static_cast<int>(i));
             }
         }
@@ -172,7 +172,7 @@ class FakeForm : public Form {
     }
     std::vector<std::string> Items(int c) const { return at(c).items; }
 
-    const FormSpec& spec;
+    const FormTable& table;
     Form* owner;
     int focus = -1;
     bool visible = false, shownBefore = false, closed = false;
@@ -186,7 +186,7 @@ class FakeForm : public Form {
         std::vector<std::string> items;
         int index = -1;
     };
-    ControlKind kind(int c) const { return spec.controls[c].kind; }
+    ControlKind kind(int c) const { return table.controls[c].kind; }
     State& at(int c) { return m_state.at(static_cast<std::size_t>(c)); }
     const State& at(int c) const { return m_state.at(static_cast<std::size_t>(c)); }
 
@@ -198,12 +198,12 @@ class FakeForm : public Form {
 // Creates FakeForms and keeps the latest of each window by name.
 class FakeFormFactory : public FormFactory {
   public:
-    std::unique_ptr<Form> CreateForm(const FormSpec& spec, FormEvents& events,
+    std::unique_ptr<Form> CreateForm(const FormTable& table, FormEvents& events,
                                      Form* owner) override {
-        auto form = std::make_unique<FakeForm>(spec, events, owner);
+        auto form = std::make_unique<FakeForm>(table, events, owner);
         form->textIsUtf8 = textIsUtf8;
-        latest[spec.name] = form.get();
-        ++created[spec.name];
+        latest[table.name] = form.get();
+        ++created[table.name];
         return form;
     }
     FakeForm& operator[](const std::string& name) { return *latest.at(name); }

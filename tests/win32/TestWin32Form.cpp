@@ -17,8 +17,8 @@
 namespace {
 
 using lintara::ControlKind;
-using lintara::ControlSpec;
-using lintara::FormSpec;
+using lintara::ControlRow;
+using lintara::FormTable;
 using lintara::ScaleTwips;
 using lintara::Win32Form;
 
@@ -49,15 +49,15 @@ RECT PlaceOf(HWND hwnd) {
 
 // Focus stops by the table: controls that take the focus in tab order, the option
 // buttons of a container as one stop at the selected button (the first when none is).
-std::vector<int> ExpectedStops(const Win32Form& form, const FormSpec& spec) {
-    std::vector<int> order(spec.controls.size());
+std::vector<int> ExpectedStops(const Win32Form& form, const FormTable& table) {
+    std::vector<int> order(table.controls.size());
     for (std::size_t i = 0; i < order.size(); ++i) {
         order[static_cast<std::size_t>(form.TabIndex(static_cast<int>(i)))] = static_cast<int>(i);
     }
     std::vector<int> stops;
     std::vector<int> groupsSeen;
     for (int index : order) {
-        const ControlSpec& c = spec.controls[static_cast<std::size_t>(index)];
+        const ControlRow& c = table.controls[static_cast<std::size_t>(index)];
         if (!lintara::TakesFocus(c.kind)) continue;
         if (c.kind != ControlKind::OptionButton) {
             stops.push_back(index);
@@ -69,7 +69,7 @@ std::vector<int> ExpectedStops(const Win32Form& form, const FormSpec& spec) {
         groupsSeen.push_back(c.container);
         int stop = -1;
         for (int other : order) {
-            const ControlSpec& o = spec.controls[static_cast<std::size_t>(other)];
+            const ControlRow& o = table.controls[static_cast<std::size_t>(other)];
             if (o.kind != ControlKind::OptionButton || o.container != c.container) continue;
             if (stop < 0 || form.Checked(other)) stop = other;
             if (form.Checked(other)) break;
@@ -80,11 +80,11 @@ std::vector<int> ExpectedStops(const Win32Form& form, const FormSpec& spec) {
 }
 
 // The stops IsDialogMessage's Tab goes through, from the first round to the end.
-std::vector<int> DialogStops(const Win32Form& form, const FormSpec& spec) {
+std::vector<int> DialogStops(const Win32Form& form, const FormTable& table) {
     std::vector<int> stops;
     HWND first = ::GetNextDlgTabItem(form.window(), nullptr, FALSE);
     for (HWND at = first; at && stops.size() < 100;) {
-        for (std::size_t i = 0; i < spec.controls.size(); ++i) {
+        for (std::size_t i = 0; i < table.controls.size(); ++i) {
             if (form.control(static_cast<int>(i)) == at) {
                 stops.push_back(static_cast<int>(i));
                 break;
@@ -112,7 +112,7 @@ class Win32FormTest : public ::testing::TestWithParam<Case> {
     }
     bool IsMain() const { return std::string(GetParam().window) == "main"; }
     Win32Form& form() { return IsMain() ? *m_main : *m_options; }
-    const FormSpec& spec() { return IsMain() ? Lintara::Layout() : LintaraOptions::Layout(); }
+    const FormTable& table() { return IsMain() ? Lintara::Layout() : LintaraOptions::Layout(); }
     int Px(int twips) { return ScaleTwips(twips, GetParam().dpi); }
 
     NoEvents m_events;
@@ -120,8 +120,8 @@ class Win32FormTest : public ::testing::TestWithParam<Case> {
 };
 
 TEST_P(Win32FormTest, EveryControlStandsWhereTheTableSays) {
-    for (std::size_t i = 0; i < spec().controls.size(); ++i) {
-        const ControlSpec& c = spec().controls[i];
+    for (std::size_t i = 0; i < table().controls.size(); ++i) {
+        const ControlRow& c = table().controls[i];
         SCOPED_TRACE(c.name);
         HWND hwnd = form().control(static_cast<int>(i));
         ASSERT_TRUE(hwnd);
@@ -144,8 +144,8 @@ TEST_P(Win32FormTest, EveryControlStandsWhereTheTableSays) {
 }
 
 TEST_P(Win32FormTest, EveryControlHasTheKindCaptionAndSettingsOfTheTable) {
-    for (std::size_t i = 0; i < spec().controls.size(); ++i) {
-        const ControlSpec& c = spec().controls[i];
+    for (std::size_t i = 0; i < table().controls.size(); ++i) {
+        const ControlRow& c = table().controls[i];
         SCOPED_TRACE(c.name);
         HWND hwnd = form().control(static_cast<int>(i));
         const auto style = static_cast<DWORD>(::GetWindowLongPtrW(hwnd, GWL_STYLE));
@@ -213,18 +213,18 @@ TEST_P(Win32FormTest, EveryControlHasTheKindCaptionAndSettingsOfTheTable) {
 }
 
 TEST_P(Win32FormTest, ControlsOverAFrameStandAboveIt) {
-    for (std::size_t i = 0; i < spec().controls.size(); ++i) {
-        const ControlSpec& c = spec().controls[i];
+    for (std::size_t i = 0; i < table().controls.size(); ++i) {
+        const ControlRow& c = table().controls[i];
         if (c.container != lintara::kWindowContainer || c.kind == ControlKind::Frame) continue;
         RECT own = PlaceOf(form().control(static_cast<int>(i)));
-        for (std::size_t f = 0; f < spec().controls.size(); ++f) {
-            if (spec().controls[f].kind != ControlKind::Frame ||
-                spec().controls[f].container != lintara::kWindowContainer) {
+        for (std::size_t f = 0; f < table().controls.size(); ++f) {
+            if (table().controls[f].kind != ControlKind::Frame ||
+                table().controls[f].container != lintara::kWindowContainer) {
                 continue;
             }
             RECT frame = PlaceOf(form().control(static_cast<int>(f))), overlap;
             if (!::IntersectRect(&overlap, &own, &frame)) continue;
-            SCOPED_TRACE(std::string(c.name) + " over " + spec().controls[f].name);
+            SCOPED_TRACE(std::string(c.name) + " over " + table().controls[f].name);
             bool above = false;
             for (HWND at = form().control(static_cast<int>(f)); at;
                  at = ::GetWindow(at, GW_HWNDPREV)) {
@@ -237,36 +237,36 @@ TEST_P(Win32FormTest, ControlsOverAFrameStandAboveIt) {
 
 TEST_P(Win32FormTest, TabGoesThroughTheTableOrder) {
     form().Show();
-    EXPECT_EQ(DialogStops(form(), spec()), ExpectedStops(form(), spec()));
+    EXPECT_EQ(DialogStops(form(), table()), ExpectedStops(form(), table()));
     // A selected option button is its group's stop.
-    for (std::size_t i = spec().controls.size(); i-- > 0;) {
-        if (spec().controls[i].kind != ControlKind::OptionButton) continue;
+    for (std::size_t i = table().controls.size(); i-- > 0;) {
+        if (table().controls[i].kind != ControlKind::OptionButton) continue;
         form().SetChecked(static_cast<int>(i), true);
         break;
     }
-    EXPECT_EQ(DialogStops(form(), spec()), ExpectedStops(form(), spec()));
+    EXPECT_EQ(DialogStops(form(), table()), ExpectedStops(form(), table()));
     // A control of the window moved to the front of the tab order (as the start-up moves
     // the host box) is the first stop.
     int last = -1;
-    for (int stop : ExpectedStops(form(), spec())) {
-        if (spec().controls[static_cast<std::size_t>(stop)].container ==
+    for (int stop : ExpectedStops(form(), table())) {
+        if (table().controls[static_cast<std::size_t>(stop)].container ==
             lintara::kWindowContainer) {
             last = stop;
         }
     }
     ASSERT_GE(last, 0);
     form().SetTabIndex(last, 0);
-    const auto stops = DialogStops(form(), spec());
+    const auto stops = DialogStops(form(), table());
     ASSERT_FALSE(stops.empty());
     EXPECT_EQ(stops.front(), last);
-    EXPECT_EQ(stops, ExpectedStops(form(), spec()));
+    EXPECT_EQ(stops, ExpectedStops(form(), table()));
     form().Hide();
 }
 
 TEST_P(Win32FormTest, OneTooltipHoldsTheTipsOfTheTable) {
     int expected = 0;
-    for (std::size_t i = 0; i < spec().controls.size(); ++i) {
-        const ControlSpec& c = spec().controls[i];
+    for (std::size_t i = 0; i < table().controls.size(); ++i) {
+        const ControlRow& c = table().controls[i];
         if (!*c.toolTip) continue;
         ++expected;
         SCOPED_TRACE(c.name);
@@ -292,16 +292,16 @@ TEST_P(Win32FormTest, TheWindowHasAFixedBorderAndItsTitleBarButtons) {
     EXPECT_TRUE(style & WS_SYSMENU);
     EXPECT_FALSE(style & WS_THICKFRAME);
     EXPECT_FALSE(style & WS_MAXIMIZEBOX);
-    EXPECT_EQ((style & WS_MINIMIZEBOX) != 0, spec().minimizeButton);
+    EXPECT_EQ((style & WS_MINIMIZEBOX) != 0, table().minimizeButton);
     // The usual caption: no tool window's; and an owned window has no taskbar button.
     EXPECT_FALSE(exStyle & WS_EX_TOOLWINDOW);
     EXPECT_FALSE(exStyle & WS_EX_APPWINDOW);
     EXPECT_EQ(::GetWindow(window, GW_OWNER), IsMain() ? nullptr : m_main->window());
-    EXPECT_EQ(TextOf(window), spec().caption);
+    EXPECT_EQ(TextOf(window), table().caption);
     RECT inside;
     ::GetClientRect(window, &inside);
-    EXPECT_EQ(inside.right, Px(spec().width));
-    EXPECT_EQ(inside.bottom, Px(spec().height));
+    EXPECT_EQ(inside.right, Px(table().width));
+    EXPECT_EQ(inside.bottom, Px(table().height));
     EXPECT_TRUE(::SendMessageW(window, WM_GETICON, ICON_BIG, 0));
 }
 
