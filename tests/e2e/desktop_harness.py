@@ -22,6 +22,19 @@ def wait_for(condition, timeout=10.0, what="condition"):
     raise AssertionError("timed out waiting for " + what)
 
 
+def xdotool(arguments, env=None):
+    """xdotool's output as words. An X server that many clients connect to and leave at
+    once (Wine's processes as they start and end) now and then refuses a connection: the
+    call is made again, and a display that stays unreachable fails the test."""
+    for attempt in range(20):
+        done = subprocess.run(["xdotool", *arguments], env=env, capture_output=True, text=True,
+                              timeout=30)
+        if "Can't open display" not in done.stderr:
+            return done.stdout.split()
+        time.sleep(0.05)
+    raise AssertionError("xdotool could not open the display: " + done.stderr.strip())
+
+
 def sweep(marker):
     """Ends every process started with marker in its environment (terminals, and the
     services a terminal's toolkit starts on the session bus), by its id."""
@@ -119,8 +132,7 @@ class Driver:
     end_limit = 10.0
 
     def xdo(self, *arguments):
-        return subprocess.run(["xdotool", *arguments], env=self.tool_env, capture_output=True,
-                              text=True, timeout=30).stdout.split()
+        return xdotool(arguments, self.tool_env)
 
     def windows(self, title):
         return self.xdo("search", "--onlyvisible", "--name", title)

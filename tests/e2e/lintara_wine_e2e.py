@@ -149,8 +149,7 @@ class Session:
 
     # ---- what is on screen ----
     def xdo(self, *arguments):
-        return subprocess.run(["xdotool", *arguments], capture_output=True,
-                              text=True).stdout.split()
+        return desktop_harness.xdotool(arguments)
 
     def windows(self, title):
         return self.xdo("search", "--onlyvisible", "--name", "^" + title + "$")
