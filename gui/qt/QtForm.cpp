@@ -21,6 +21,7 @@
 
 #include "core/display_text.h"
 #include "gui/qt/Appearance.h"
+#include "gui/qt/CommandButton.h"
 #include "gui/qt/WrappingButton.h"
 
 namespace lintara {
@@ -164,7 +165,7 @@ void QtForm::CreateControls() {
                 break;
             }
             case ControlKind::CommandButton: {
-                auto* button = new QPushButton(parent);
+                auto* button = new CommandButton(parent);
                 if (c.picture) {
                     button->setIcon(AppIcon());
                     button->setIconSize(QSize(32, 32));

@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <QTest>
 #include <climits>
+#include <functional>
 #include <cmath>
 #include <memory>
 
@@ -111,6 +112,7 @@ class TestQtForm : public QObject {
     void enterInHostOrPortPressesConnect();
     void escAndEnterPressNothingInOptions();
     void onlyTheUsersActionsAreReported();
+    void buttonsClickOnceOnAReleaseOverThem();
     void render();
 };
 
@@ -362,6 +364,48 @@ void TestQtForm::onlyTheUsersActionsAreReported() {
                           QStringLiteral("click %1").arg(L::ConnectButton),
                           QStringLiteral("enter %1").arg(L::PortText), QStringLiteral("close")}));
     QVERIFY(!f.Checked(L::Anonymous));
+}
+
+void TestQtForm::buttonsClickOnceOnAReleaseOverThem() {
+    // How the mouse (or the keyboard) leaves Connect, and whether that is one click.
+    const struct {
+        const char* what;
+        std::function<void(QPushButton*)> act;
+        bool clicks;
+    } cases[] = {
+        {"click", [](QPushButton* b) { QTest::mouseClick(b, Qt::LeftButton); }, true},
+        {"release outside",
+         [](QPushButton* b) {
+             QTest::mousePress(b, Qt::LeftButton);
+             QTest::mouseMove(b, QPoint(-20, -20));
+             QTest::mouseRelease(b, Qt::LeftButton, {}, QPoint(-20, -20));
+         },
+         false},
+        {"out and back in",
+         [](QPushButton* b) {
+             QTest::mousePress(b, Qt::LeftButton);
+             QTest::mouseMove(b, QPoint(-20, -20));
+             QTest::mouseMove(b, b->rect().center());
+             QTest::mouseRelease(b, Qt::LeftButton);
+         },
+         true},
+        {"right button", [](QPushButton* b) { QTest::mouseClick(b, Qt::RightButton); }, false},
+        {"space", [](QPushButton* b) { QTest::keyClick(b, Qt::Key_Space); }, true},
+    };
+    for (const auto& c : cases) {
+        Recorder recorder;
+        QtForm f(L::Layout(), recorder, nullptr);
+        f.Show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.window()));
+        auto* button = f.control<QPushButton>(L::ConnectButton);
+        button->setFocus();
+        c.act(button);
+        const QStringList expected =
+            c.clicks ? QStringList{QStringLiteral("click %1").arg(L::ConnectButton)}
+                     : QStringList{};
+        QVERIFY2(recorder.events == expected, c.what);
+        QVERIFY2(!button->isDown(), c.what);
+    }
 }
 
 void TestQtForm::render() {
