@@ -3,8 +3,8 @@
 //
 // Start-up is the time from exec to the MapNotify of the program's top-level window,
 // seen by watching the root window's substructure events; RSS is read 300 ms after the
-// map. Connect-to-exec clicks Connect through XTest and reads the time the recorder,
-// configured as the SSH client, stamped first thing. With --wine the programs are
+// map. Connect-to-exec clicks Connect through XTest and reads the time the stamping
+// client, configured as the SSH program, wrote first thing. With --wine the programs are
 // Windows ones (Lintara.exe, the Win32 floor, a stamping client) run under Wine; the
 // caller sets up the prefix and keeps its server running, so each start is a warm one.
 #include <X11/Xlib.h>
