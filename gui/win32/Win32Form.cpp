@@ -311,9 +311,15 @@ void Win32Form::ApplyZOrder() {
         });
         HWND after = HWND_TOP;
         for (int child : children) {
-            ::SetWindowPos(control(child), after, 0, 0, 0, 0,
-                           SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
-            after = control(child);
+            HWND hwnd = control(child);
+            // Each move costs the system a pass over the window's regions: only what is
+            // out of place moves.
+            HWND before = ::GetWindow(hwnd, GW_HWNDPREV);
+            if (after == HWND_TOP ? before != nullptr : before != after) {
+                ::SetWindowPos(hwnd, after, 0, 0, 0, 0,
+                               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+            }
+            after = hwnd;
         }
     }
 }
@@ -321,28 +327,73 @@ void Win32Form::ApplyZOrder() {
 // Where a control's rectangle reaches over a sibling below it (an option button wider
 // than its column), the sibling shows there: the upper control gives up the overlap.
 void Win32Form::ClipOverlaps() {
-    for (std::size_t a = 0; a < m_controls.size(); ++a) {
-        if (m_table.controls[a].kind == ControlKind::Frame) continue;
-        RECT own;
-        ::GetWindowRect(m_controls[a], &own);
-        HRGN shape = nullptr;
-        for (HWND below = ::GetWindow(m_controls[a], GW_HWNDNEXT); below;
-             below = ::GetWindow(below, GW_HWNDNEXT)) {
-            const int b = IndexOf(below);
-            RECT other, overlap;
-            if (b < 0 || Row(b).kind == ControlKind::Frame) continue;
-            ::GetWindowRect(below, &other);
-            if (!::IntersectRect(&overlap, &own, &other)) continue;
-            if (!shape) shape = ::CreateRectRgn(0, 0, own.right - own.left, own.bottom - own.top);
-            HRGN cut = ::CreateRectRgn(overlap.left - own.left, overlap.top - own.top,
-                                       overlap.right - own.left, overlap.bottom - own.top);
-            ::CombineRgn(shape, shape, cut, RGN_DIFF);
-            ::DeleteObject(cut);
+    m_cuts.resize(m_controls.size());
+    // Each container's controls from the top of its Z order down, with their places:
+    // one walk, since every query of a window is a call into the system.
+    struct Placed {
+        int index;
+        RECT rect;
+    };
+    std::vector<std::vector<Placed>> stacks(m_controls.size() + 1);
+    for (int container = kWindowContainer; container < static_cast<int>(m_controls.size());
+         ++container) {
+        if (container != kWindowContainer && Row(container).kind != ControlKind::Frame) continue;
+        HWND parent = container == kWindowContainer ? m_window : control(container);
+        auto& stack = stacks[static_cast<std::size_t>(container + 1)];
+        for (HWND child = ::GetWindow(parent, GW_CHILD); child;
+             child = ::GetWindow(child, GW_HWNDNEXT)) {
+            const int index = IndexOf(child);
+            if (index < 0) continue;
+            Placed placed{index, {}};
+            ::GetWindowRect(child, &placed.rect);
+            stack.push_back(placed);
         }
-        // The window owns the region from here on.
-        ::SetWindowRgn(m_controls[a], shape, FALSE);
+    }
+    for (const auto& stack : stacks) {
+        for (std::size_t up = 0; up < stack.size(); ++up) {
+            const std::size_t a = static_cast<std::size_t>(stack[up].index);
+            if (m_table.controls[a].kind == ControlKind::Frame) continue;
+            const RECT& own = stack[up].rect;
+            std::vector<RECT> cuts;
+            for (std::size_t down = up + 1; down < stack.size(); ++down) {
+                RECT overlap;
+                if (Row(stack[down].index).kind == ControlKind::Frame) continue;
+                if (!::IntersectRect(&overlap, &own, &stack[down].rect)) continue;
+                ::OffsetRect(&overlap, -own.left, -own.top);
+                cuts.push_back(overlap);
+            }
+            // A region set again, even none, costs the system a pass over the window's
+            // regions: only a changed one is set.
+            const bool same = std::equal(
+                cuts.begin(), cuts.end(), m_cuts[a].begin(), m_cuts[a].end(),
+                [](const RECT& x, const RECT& y) { return ::EqualRect(&x, &y) != FALSE; });
+            if (same) continue;
+            HRGN shape = nullptr;
+            if (!cuts.empty()) {
+                shape = ::CreateRectRgn(0, 0, own.right - own.left, own.bottom - own.top);
+                for (const RECT& r : cuts) {
+                    HRGN cut = ::CreateRectRgnIndirect(&r);
+                    ::CombineRgn(shape, shape, cut, RGN_DIFF);
+                    ::DeleteObject(cut);
+                }
+            }
+            // The window owns the region from here on.
+            ::SetWindowRgn(m_controls[a], shape, FALSE);
+            m_cuts[a] = std::move(cuts);
+        }
     }
 }
+
+namespace {
+
+// A style set again, even unchanged, has the system tell the control and repaint it.
+void SetStyleBit(HWND hwnd, LONG_PTR bit, bool on) {
+    const LONG_PTR style = ::GetWindowLongPtrW(hwnd, GWL_STYLE);
+    const LONG_PTR wanted = on ? style | bit : style & ~bit;
+    if (wanted != style) ::SetWindowLongPtrW(hwnd, GWL_STYLE, wanted);
+}
+
+}  // namespace
 
 // The option buttons of a group are one stop for Tab, at the selected button (the
 // first when none is); each group starts and ends the arrow keys' round.
@@ -360,10 +411,7 @@ void Win32Form::UpdateGroupStops() {
                 break;
             }
         }
-        HWND hwnd = m_controls[i];
-        LONG_PTR style = ::GetWindowLongPtrW(hwnd, GWL_STYLE) & ~static_cast<LONG_PTR>(WS_TABSTOP);
-        if (stop == static_cast<int>(i)) style |= WS_TABSTOP;
-        ::SetWindowLongPtrW(hwnd, GWL_STYLE, style);
+        SetStyleBit(m_controls[i], WS_TABSTOP, stop == static_cast<int>(i));
     }
     // Every control opens a group of its own but an option button after another one,
     // so the arrow keys go round the buttons of one container.
@@ -373,9 +421,7 @@ void Win32Form::UpdateGroupStops() {
         const int before = previous ? IndexOf(previous) : -1;
         const bool continues = m_table.controls[i].kind == ControlKind::OptionButton &&
                                before >= 0 && Row(before).kind == ControlKind::OptionButton;
-        LONG_PTR style = ::GetWindowLongPtrW(hwnd, GWL_STYLE) & ~static_cast<LONG_PTR>(WS_GROUP);
-        if (!continues) style |= WS_GROUP;
-        ::SetWindowLongPtrW(hwnd, GWL_STYLE, style);
+        SetStyleBit(hwnd, WS_GROUP, !continues);
     }
 }
 

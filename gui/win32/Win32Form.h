@@ -97,6 +97,7 @@ class Win32Form : public Form {
     std::vector<int> m_order;     // every control, by tab index
     std::vector<int> m_selected;  // per control: the option button its group last reported
     std::vector<std::wstring> m_tipTexts;
+    std::vector<std::vector<RECT>> m_cuts;  // per control: what its region leaves out
     HWND m_savedFocus = nullptr;
     bool m_fromCode = false;  // a change made through this interface, not by the user
     bool m_shownBefore = false;
