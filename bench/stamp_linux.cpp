@@ -71,7 +71,9 @@ extern "C" [[noreturn]] void StampMain(long* stack) {
     // Written aside and renamed, so the tool never reads half a line.
     char part[4096];
     char* q = part;
-    for (const char* p = path; *p && q < part + sizeof part - 6; ++p) *q++ = *p;
+    const char* p = path;
+    while (*p && q < part + sizeof part - 6) *q++ = *p++;
+    if (*p) Exit(2);  // a path too long for the buffer
     *Append(q, ".part") = '\0';
     const long fd =
         Call(kOpen, reinterpret_cast<long>(part), kWriteOnlyCreateTruncate | kCloseOnExec, 0644);

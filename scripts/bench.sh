@@ -14,8 +14,17 @@ if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
     runtime=$(mktemp -d)
     export XDG_RUNTIME_DIR=$runtime
 fi
-remove_runtime() { [ -z "$runtime" ] || rm -rf "$runtime"; }
-trap remove_runtime EXIT
+xvfb=""
+# What the run started, ended in this order: the X server, Wine's prefix, the folder.
+cleanup() {
+    if [ -n "$xvfb" ]; then
+        kill "$xvfb"
+        wait "$xvfb" 2>/dev/null || true
+    fi
+    if declare -F _wine_cleanup >/dev/null; then _wine_cleanup; fi
+    if [ -n "$runtime" ]; then rm -rf "$runtime"; fi
+}
+trap cleanup EXIT
 which=${LINTARA_BENCH:-linux windows}
 
 cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DLINTARA_BUILD_TESTS=OFF >/dev/null
@@ -45,15 +54,14 @@ if [[ " $which " == *" windows "* ]]; then
     exe=$(find "$win" -name Lintara.exe -print -quit)
     echo "Lintara.exe: $(stat -c %s "$exe") bytes (limit 524288)"
     source scripts/wine_prefix.sh
-    trap '_wine_cleanup; remove_runtime' EXIT
+    # Sourcing it set its own trap: this one ends its prefix too.
+    trap cleanup EXIT
     # The prefix's desktop is made on the display the programs show on: one made without
     # a display has no graphics driver.
-    xvfb=""
     if [ -z "${DISPLAY:-}" ]; then
         for n in $(seq 90 190); do [ -e /tmp/.X11-unix/X$n ] || break; done
         Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
         xvfb=$!
-        trap 'kill "$xvfb"; wait "$xvfb" 2>/dev/null; _wine_cleanup; remove_runtime' EXIT
         export DISPLAY=":$n"
         for _ in $(seq 100); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.05; done
     fi

@@ -314,8 +314,7 @@ void Win32Form::ApplyZOrder() {
             HWND hwnd = control(child);
             // Each move costs the system a pass over the window's regions: only what is
             // out of place moves.
-            HWND before = ::GetWindow(hwnd, GW_HWNDPREV);
-            if (after == HWND_TOP ? before != nullptr : before != after) {
+            if (::GetWindow(hwnd, GW_HWNDPREV) != after) {
                 ::SetWindowPos(hwnd, after, 0, 0, 0, 0,
                                SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
             }

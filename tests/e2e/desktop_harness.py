@@ -26,7 +26,7 @@ def xdotool(arguments, env=None):
     """xdotool's output as words. An X server that many clients connect to and leave at
     once (Wine's processes as they start and end) now and then refuses a connection: the
     call is made again, and a display that stays unreachable fails the test."""
-    for attempt in range(20):
+    for _ in range(20):
         done = subprocess.run(["xdotool", *arguments], env=env, capture_output=True, text=True,
                               timeout=30)
         if "Can't open display" not in done.stderr:
