@@ -7,6 +7,7 @@
 // client, configured as the SSH program, wrote first thing. With --wine the programs are
 // Windows ones (Lintara.exe, the Win32 floor, a stamping client) run under Wine; the
 // caller sets up the prefix and keeps its server running, so each start is a warm one.
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 
@@ -148,11 +149,30 @@ std::optional<XEvent> WaitForEvent(Display* display, double seconds, Matches mat
     return std::nullopt;
 }
 
-// The first ordinary top-level window to be mapped. Wine, told to manage its windows
+// The process that says it owns a window (_NET_WM_PID), or -1.
+long WindowPid(Display* display, Window window) {
+    static const Atom pidAtom = XInternAtom(display, "_NET_WM_PID", False);
+    Atom type;
+    int format;
+    unsigned long count, after;
+    unsigned char* data = nullptr;
+    long pid = -1;
+    if (XGetWindowProperty(display, window, pidAtom, 0, 1, False, XA_CARDINAL, &type, &format,
+                           &count, &after, &data) == Success &&
+        data && format == 32 && count == 1) {
+        pid = static_cast<long>(*reinterpret_cast<unsigned long*>(data));
+    }
+    if (data) XFree(data);
+    return pid;
+}
+
+// The first ordinary top-level window of process pid to be mapped: a window of an earlier
+// run's client that shows up late is not this program's. Wine, told to manage its windows
 // itself (there is no window manager here), maps them as override-redirect ones.
-std::optional<Window> WaitForMap(Display* display, double seconds, bool unmanaged) {
-    const auto event = WaitForEvent(display, seconds, [unmanaged](const XEvent& e) {
-        return e.type == MapNotify && (unmanaged || !e.xmap.override_redirect);
+std::optional<Window> WaitForMap(Display* display, double seconds, bool unmanaged, pid_t pid) {
+    const auto event = WaitForEvent(display, seconds, [&](const XEvent& e) {
+        return e.type == MapNotify && (unmanaged || !e.xmap.override_redirect) &&
+               WindowPid(display, e.xmap.window) == pid;
     });
     return event ? std::optional<Window>(event->xmap.window) : std::nullopt;
 }
@@ -190,7 +210,7 @@ std::optional<Run> Measure(Display* display, const std::vector<std::string>& com
     const double start = Now();
     const pid_t pid = Spawn(command);
     if (pid < 0) return std::nullopt;
-    const auto window = WaitForMap(display, 20, unmanaged);
+    const auto window = WaitForMap(display, 20, unmanaged, pid);
     if (!window) {
         Stop(pid);
         return std::nullopt;

@@ -1,11 +1,12 @@
 // Stands in for a client in the Windows Connect figures: stamps the wall-clock time
 // first thing, in the form the measuring tool reads ("time SIZE SECONDS.NANOS"), to the
-// file %LINTARA_RECORD% names.
+// file %LINTARA_RECORD% names. A window program, as most clients are: a console one would
+// get a console window of its own, which would show up in the next start-up figure.
 #include <windows.h>
 
 #include <cstdio>
 
-int wmain() {
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     FILETIME now;
     ::GetSystemTimePreciseAsFileTime(&now);
     // 100 ns units since 1601 to seconds since 1970.
