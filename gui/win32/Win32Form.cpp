@@ -13,11 +13,12 @@
 
 namespace lintara {
 
+WNDPROC Win32Form::s_buttonProc = nullptr;
+
 namespace {
 
 constexpr wchar_t kClassName[] = L"LintaraForm";
 constexpr UINT_PTR kTimerId = 1;
-constexpr UINT_PTR kFrameSubclass = 1;
 // How far a combo box's list drops below its box, in twips.
 constexpr int kListDrop = 3000;
 
@@ -156,6 +157,7 @@ Win32Form::~Win32Form() {
     for (HFONT font : {m_font, m_labelFont}) {
         if (font) ::DeleteObject(font);
     }
+    if (m_buttonIcon == m_bigIcon) m_buttonIcon = nullptr;
     for (HICON icon : {m_bigIcon, m_smallIcon, m_buttonIcon}) {
         if (icon) ::DestroyIcon(icon);
     }
@@ -164,99 +166,125 @@ Win32Form::~Win32Form() {
 void Win32Form::CreateControls() {
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
     m_controls.assign(m_table.controls.size(), nullptr);
-    for (std::size_t i = 0; i < m_table.controls.size(); ++i) {
-        const ControlRow& c = m_table.controls[i];
-        // Frames come before what they hold in every table.
-        HWND parent = c.container == kWindowContainer
-                          ? m_window
-                          : m_controls[static_cast<std::size_t>(c.container)];
-        const std::wstring caption = WideFromUtf8(c.caption);
-        const wchar_t* className = WC_BUTTONW;
-        DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
-        DWORD exStyle = 0;
-        int height = ScaleTwips(c.height, m_dpi);
-        switch (c.kind) {
-            case ControlKind::Frame:
-                style |= BS_GROUPBOX | WS_CLIPCHILDREN;
-                // Tab and the arrow keys go into what it holds.
-                exStyle = WS_EX_CONTROLPARENT;
-                break;
-            case ControlKind::Label:
-                className = WC_STATICW;
-                style |= SS_LEFT;
-                break;
-            case ControlKind::TextBox:
-                className = WC_EDITW;
-                style |= WS_TABSTOP | ES_AUTOHSCROLL;
-                if (c.masked) style |= ES_PASSWORD;
-                exStyle = WS_EX_CLIENTEDGE;
-                break;
-            case ControlKind::ComboBox:
-                className = WC_COMBOBOXW;
-                style |= WS_TABSTOP | WS_VSCROLL |
-                         (c.editable ? CBS_DROPDOWN | CBS_AUTOHSCROLL : CBS_DROPDOWNLIST);
-                // The window of a combo box includes its dropped list.
-                height += ScaleTwips(kListDrop, m_dpi);
-                break;
-            case ControlKind::CheckBox:
-                style |= WS_TABSTOP | BS_AUTOCHECKBOX | BS_MULTILINE;
-                break;
-            case ControlKind::OptionButton:
-                style |= BS_AUTORADIOBUTTON | BS_MULTILINE;
-                break;
-            case ControlKind::CommandButton:
-                style |= WS_TABSTOP | BS_PUSHBUTTON | (c.picture ? BS_ICON : 0);
-                break;
-        }
-        HWND hwnd = ::CreateWindowExW(
-            exStyle, className,
-            c.picture || c.kind == ControlKind::ComboBox ? L"" : caption.c_str(), style,
-            ScaleTwips(c.left, m_dpi), ScaleTwips(c.top, m_dpi), ScaleTwips(c.width, m_dpi), height,
-            parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdOf(static_cast<int>(i)))),
-            instance, nullptr);
-        m_controls[i] = hwnd;
-        HFONT font = c.kind == ControlKind::Label && m_labelFont ? m_labelFont : m_font;
-        if (font) ::SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-        switch (c.kind) {
-            case ControlKind::Frame:
-                ::SetWindowSubclass(hwnd, &Win32Form::FrameProc, kFrameSubclass,
-                                    reinterpret_cast<DWORD_PTR>(this));
-                break;
-            case ControlKind::TextBox:
-                // 0 lifts the system's default limit: no limit but the table's.
-                ::SendMessageW(hwnd, EM_LIMITTEXT, c.maxLength > 0 ? c.maxLength : 0, 0);
-                ::SetWindowTextW(hwnd, caption.c_str());
-                break;
-            case ControlKind::ComboBox: {
-                if (c.editable) ::SetWindowTextW(hwnd, caption.c_str());
-                // The closed box stands at the table's height: its selection field
-                // grows or shrinks by what the box is off.
-                const int wanted = ScaleTwips(c.height, m_dpi);
-                for (int attempt = 0; attempt < 3; ++attempt) {
-                    RECT box;
-                    ::GetWindowRect(hwnd, &box);
-                    const int off = wanted - static_cast<int>(box.bottom - box.top);
-                    const auto field = static_cast<int>(
-                        ::SendMessageW(hwnd, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
-                    if (off == 0 || field <= 0 || field + off <= 0) break;
-                    ::SendMessageW(hwnd, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field + off);
-                }
-                break;
-            }
-            case ControlKind::CommandButton:
-                if (c.picture) {
-                    if (!m_buttonIcon) m_buttonIcon = LoadAppIcon(::MulDiv(32, m_dpi, 96));
-                    ::SendMessageW(hwnd, BM_SETIMAGE, IMAGE_ICON,
-                                   reinterpret_cast<LPARAM>(m_buttonIcon));
-                }
-                break;
-            default:
-                break;
+    // Each container's controls are made in the order they stand in, a new one going
+    // below its siblings: no control has to move afterwards. Frames come before what
+    // they hold in every table, so a frame exists before its own list is made.
+    // Their group and tab-stop bits too are theirs from the start.
+    m_stacks = StackOrder();
+    const std::vector<LONG_PTR> groups = GroupStyles();
+    for (const std::vector<int>& stack : m_stacks) {
+        for (const int index : stack) {
+            const auto i = static_cast<std::size_t>(index);
+            CreateControl(i, static_cast<DWORD>(groups[i]), instance);
         }
     }
-
-    // One tooltip for the window, holding every control's tip.
     m_tipTexts.assign(m_table.controls.size(), std::wstring());
+    ClipOverlaps();
+}
+
+void Win32Form::CreateControl(std::size_t i, DWORD groupStyle, HINSTANCE instance) {
+    const ControlRow& c = m_table.controls[i];
+    // Frames come before what they hold in every table.
+    HWND parent = c.container == kWindowContainer
+                      ? m_window
+                      : m_controls[static_cast<std::size_t>(c.container)];
+    const std::wstring caption = WideFromUtf8(c.caption);
+    const wchar_t* className = WC_BUTTONW;
+    DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | groupStyle;
+    DWORD exStyle = 0;
+    int height = ScaleTwips(c.height, m_dpi);
+    switch (c.kind) {
+        case ControlKind::Frame:
+            style |= BS_GROUPBOX | WS_CLIPCHILDREN;
+            // Tab and the arrow keys go into what it holds.
+            exStyle = WS_EX_CONTROLPARENT;
+            break;
+        case ControlKind::Label:
+            className = WC_STATICW;
+            style |= SS_LEFT;
+            break;
+        case ControlKind::TextBox:
+            className = WC_EDITW;
+            style |= WS_TABSTOP | ES_AUTOHSCROLL;
+            if (c.masked) style |= ES_PASSWORD;
+            exStyle = WS_EX_CLIENTEDGE;
+            break;
+        case ControlKind::ComboBox:
+            className = WC_COMBOBOXW;
+            style |= WS_TABSTOP | WS_VSCROLL |
+                     (c.editable ? CBS_DROPDOWN | CBS_AUTOHSCROLL : CBS_DROPDOWNLIST);
+            // The window of a combo box includes its dropped list.
+            height += ScaleTwips(kListDrop, m_dpi);
+            break;
+        case ControlKind::CheckBox:
+            style |= WS_TABSTOP | BS_AUTOCHECKBOX | BS_MULTILINE;
+            break;
+        case ControlKind::OptionButton:
+            style |= BS_AUTORADIOBUTTON | BS_MULTILINE;
+            break;
+        case ControlKind::CommandButton:
+            style |= WS_TABSTOP | BS_PUSHBUTTON | (c.picture ? BS_ICON : 0);
+            break;
+    }
+    HWND hwnd = ::CreateWindowExW(
+        exStyle, className, c.picture || c.kind == ControlKind::ComboBox ? L"" : caption.c_str(),
+        style, ScaleTwips(c.left, m_dpi), ScaleTwips(c.top, m_dpi), ScaleTwips(c.width, m_dpi),
+        height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdOf(static_cast<int>(i)))),
+        instance, nullptr);
+    m_controls[i] = hwnd;
+    HFONT font = c.kind == ControlKind::Label && m_labelFont ? m_labelFont : m_font;
+    if (font) ::SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    switch (c.kind) {
+        case ControlKind::Frame:
+            // Subclassed by hand: the common controls' way reads a window property
+            // on every message, a call into the system each under some of them.
+            ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+            s_buttonProc = reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(
+                hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Win32Form::FrameProc)));
+            break;
+        case ControlKind::TextBox:
+            // 0 lifts the system's default limit: no limit but the table's. The limit
+            // is the user's: the initial text, given at creation, is whole.
+            ::SendMessageW(hwnd, EM_LIMITTEXT, c.maxLength > 0 ? c.maxLength : 0, 0);
+            break;
+        case ControlKind::ComboBox: {
+            if (c.editable) ::SetWindowTextW(hwnd, caption.c_str());
+            // The closed box stands at the table's height: its selection field
+            // grows or shrinks by what the box is off.
+            const int wanted = ScaleTwips(c.height, m_dpi);
+            for (int attempt = 0; attempt < 3; ++attempt) {
+                RECT box;
+                ::GetWindowRect(hwnd, &box);
+                const int off = wanted - static_cast<int>(box.bottom - box.top);
+                const auto field = static_cast<int>(
+                    ::SendMessageW(hwnd, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
+                if (off == 0 || field <= 0 || field + off <= 0) break;
+                ::SendMessageW(hwnd, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field + off);
+            }
+            break;
+        }
+        case ControlKind::CommandButton:
+            if (c.picture) {
+                // The window's own icon where it has the size: one image less to load.
+                const int size = ::MulDiv(32, m_dpi, 96);
+                if (!m_buttonIcon) {
+                    m_buttonIcon = size == ::GetSystemMetrics(SM_CXICON) && m_bigIcon
+                                       ? m_bigIcon
+                                       : LoadAppIcon(size);
+                }
+                ::SendMessageW(hwnd, BM_SETIMAGE, IMAGE_ICON,
+                               reinterpret_cast<LPARAM>(m_buttonIcon));
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+// One tooltip for the window, holding every control's tip. Made once the window shows:
+// no tip can show before, and it is a window of its own to make.
+void Win32Form::CreateToolTip() {
+    HINSTANCE instance = ::GetModuleHandleW(nullptr);
     for (std::size_t i = 0; i < m_table.controls.size(); ++i) {
         if (!*m_table.controls[i].toolTip) continue;
         if (!m_toolTip) {
@@ -275,15 +303,13 @@ void Win32Form::CreateControls() {
         tool.lpszText = m_tipTexts[i].data();
         ::SendMessageW(m_toolTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     }
-    ApplyZOrder();
-    UpdateGroupStops();
-    ClipOverlaps();
 }
 
 // IsDialogMessage takes the Z order as the tab order, and a control drawn above a frame
 // must stand before it: each container's children go by their place in the tab order,
-// a frame at the place of the first control it holds that takes the focus.
-void Win32Form::ApplyZOrder() {
+// a frame at the place of the first control it holds that takes the focus. Per
+// container (the window first, then each frame), its children from the top down.
+std::vector<std::vector<int>> Win32Form::StackOrder() const {
     const std::size_t count = m_table.controls.size();
     std::vector<int> place(count);
     for (std::size_t p = 0; p < m_order.size(); ++p)
@@ -300,25 +326,35 @@ void Win32Form::ApplyZOrder() {
     for (std::size_t i = 0; i < count; ++i) {
         if (firstStop[i] != INT_MAX) key[i] = firstStop[i];
     }
-    for (int container = kWindowContainer; container < static_cast<int>(count); ++container) {
-        if (container != kWindowContainer && Row(container).kind != ControlKind::Frame) continue;
-        std::vector<int> children;
-        for (std::size_t i = 0; i < count; ++i) {
-            if (m_table.controls[i].container == container) children.push_back(static_cast<int>(i));
-        }
+    std::vector<std::vector<int>> stacks(count + 1);
+    for (std::size_t i = 0; i < count; ++i) {
+        stacks[static_cast<std::size_t>(m_table.controls[i].container + 1)].push_back(
+            static_cast<int>(i));
+    }
+    for (auto& children : stacks) {
         std::stable_sort(children.begin(), children.end(), [&](int a, int b) {
             return key[static_cast<std::size_t>(a)] < key[static_cast<std::size_t>(b)];
         });
-        HWND after = HWND_TOP;
-        for (int child : children) {
-            HWND hwnd = control(child);
-            // Each move costs the system a pass over the window's regions: only what is
-            // out of place moves.
-            if (::GetWindow(hwnd, GW_HWNDPREV) != after) {
-                ::SetWindowPos(hwnd, after, 0, 0, 0, 0,
-                               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
-            }
-            after = hwnd;
+    }
+    return stacks;
+}
+
+// Moves what is out of place after a change of the tab order. The controls stand as
+// m_stacks says, since only this does move them: every query of the system's Z order,
+// and each move (a pass over the window's regions), is a call into the system.
+void Win32Form::ApplyZOrder() {
+    const std::vector<std::vector<int>> wanted = StackOrder();
+    for (std::size_t container = 0; container < wanted.size(); ++container) {
+        std::vector<int>& stack = m_stacks[container];
+        for (std::size_t at = 0; at < wanted[container].size(); ++at) {
+            const int child = wanted[container][at];
+            if (stack[at] == child) continue;
+            HWND after = at == 0 ? HWND_TOP : control(wanted[container][at - 1]);
+            ::SetWindowPos(control(child), after, 0, 0, 0, 0,
+                           SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+            stack.erase(
+                std::find(stack.begin() + static_cast<std::ptrdiff_t>(at), stack.end(), child));
+            stack.insert(stack.begin() + static_cast<std::ptrdiff_t>(at), child);
         }
     }
 }
@@ -327,25 +363,17 @@ void Win32Form::ApplyZOrder() {
 // than its column), the sibling shows there: the upper control gives up the overlap.
 void Win32Form::ClipOverlaps() {
     m_cuts.resize(m_controls.size());
-    // Each container's controls from the top of its Z order down, with their places:
-    // one walk, since every query of a window is a call into the system.
+    // Each container's controls from the top of its Z order down, with their places.
     struct Placed {
         int index;
         RECT rect;
     };
-    std::vector<std::vector<Placed>> stacks(m_controls.size() + 1);
-    for (int container = kWindowContainer; container < static_cast<int>(m_controls.size());
-         ++container) {
-        if (container != kWindowContainer && Row(container).kind != ControlKind::Frame) continue;
-        HWND parent = container == kWindowContainer ? m_window : control(container);
-        auto& stack = stacks[static_cast<std::size_t>(container + 1)];
-        for (HWND child = ::GetWindow(parent, GW_CHILD); child;
-             child = ::GetWindow(child, GW_HWNDNEXT)) {
-            const int index = IndexOf(child);
-            if (index < 0) continue;
+    std::vector<std::vector<Placed>> stacks(m_stacks.size());
+    for (std::size_t container = 0; container < m_stacks.size(); ++container) {
+        for (const int index : m_stacks[container]) {
             Placed placed{index, {}};
-            ::GetWindowRect(child, &placed.rect);
-            stack.push_back(placed);
+            ::GetWindowRect(control(index), &placed.rect);
+            stacks[container].push_back(placed);
         }
     }
     for (const auto& stack : stacks) {
@@ -383,20 +411,11 @@ void Win32Form::ClipOverlaps() {
     }
 }
 
-namespace {
-
-// A style set again, even unchanged, has the system tell the control and repaint it.
-void SetStyleBit(HWND hwnd, LONG_PTR bit, bool on) {
-    const LONG_PTR style = ::GetWindowLongPtrW(hwnd, GWL_STYLE);
-    const LONG_PTR wanted = on ? style | bit : style & ~bit;
-    if (wanted != style) ::SetWindowLongPtrW(hwnd, GWL_STYLE, wanted);
-}
-
-}  // namespace
-
 // The option buttons of a group are one stop for Tab, at the selected button (the
-// first when none is); each group starts and ends the arrow keys' round.
-void Win32Form::UpdateGroupStops() {
+// first when none is); each group starts and ends the arrow keys' round. Per control,
+// the WS_TABSTOP (option buttons only) and WS_GROUP bits it takes.
+std::vector<LONG_PTR> Win32Form::GroupStyles() const {
+    std::vector<LONG_PTR> styles(m_table.controls.size(), 0);
     for (std::size_t i = 0; i < m_table.controls.size(); ++i) {
         const ControlRow& c = m_table.controls[i];
         if (c.kind != ControlKind::OptionButton) continue;
@@ -405,22 +424,36 @@ void Win32Form::UpdateGroupStops() {
             const ControlRow& other = Row(index);
             if (other.kind != ControlKind::OptionButton || other.container != c.container) continue;
             if (stop < 0) stop = index;
-            if (Checked(index)) {
+            // A button not made yet is not selected.
+            if (control(index) && Checked(index)) {
                 stop = index;
                 break;
             }
         }
-        SetStyleBit(m_controls[i], WS_TABSTOP, stop == static_cast<int>(i));
+        if (stop == static_cast<int>(i)) styles[i] |= WS_TABSTOP;
     }
     // Every control opens a group of its own but an option button after another one,
     // so the arrow keys go round the buttons of one container.
-    for (std::size_t i = 0; i < m_table.controls.size(); ++i) {
-        HWND hwnd = m_controls[i];
-        HWND previous = ::GetWindow(hwnd, GW_HWNDPREV);
-        const int before = previous ? IndexOf(previous) : -1;
-        const bool continues = m_table.controls[i].kind == ControlKind::OptionButton &&
-                               before >= 0 && Row(before).kind == ControlKind::OptionButton;
-        SetStyleBit(hwnd, WS_GROUP, !continues);
+    for (const std::vector<int>& stack : m_stacks) {
+        for (std::size_t at = 0; at < stack.size(); ++at) {
+            const bool continues = Row(stack[at]).kind == ControlKind::OptionButton && at > 0 &&
+                                   Row(stack[at - 1]).kind == ControlKind::OptionButton;
+            if (!continues) styles[static_cast<std::size_t>(stack[at])] |= WS_GROUP;
+        }
+    }
+    return styles;
+}
+
+// A style set again, even unchanged, has the system tell the control and repaint it:
+// only a change is set.
+void Win32Form::UpdateGroupStops() {
+    const std::vector<LONG_PTR> wanted = GroupStyles();
+    for (std::size_t i = 0; i < m_controls.size(); ++i) {
+        const LONG_PTR mask =
+            WS_GROUP | (m_table.controls[i].kind == ControlKind::OptionButton ? WS_TABSTOP : 0);
+        const LONG_PTR style = ::GetWindowLongPtrW(m_controls[i], GWL_STYLE);
+        const LONG_PTR changed = (style & ~mask) | wanted[i];
+        if (changed != style) ::SetWindowLongPtrW(m_controls[i], GWL_STYLE, changed);
     }
 }
 
@@ -448,9 +481,8 @@ LRESULT CALLBACK Win32Form::WindowProc(HWND hwnd, UINT message, WPARAM wParam, L
 
 // A frame holds controls: it paints its inside, passes their notifications on to the
 // window, and answers the pointer so its tooltip can show.
-LRESULT CALLBACK Win32Form::FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                      UINT_PTR, DWORD_PTR data) {
-    auto* form = reinterpret_cast<Win32Form*>(data);
+LRESULT CALLBACK Win32Form::FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* form = reinterpret_cast<Win32Form*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     switch (message) {
         case WM_ERASEBKGND: {
             RECT inside;
@@ -464,7 +496,9 @@ LRESULT CALLBACK Win32Form::FrameProc(HWND hwnd, UINT message, WPARAM wParam, LP
         case WM_CTLCOLORBTN:
         case WM_CTLCOLOREDIT:
         case WM_CTLCOLORLISTBOX:
-            if (form->m_window) return ::SendMessageW(form->m_window, message, wParam, lParam);
+            if (form && form->m_window) {
+                return ::SendMessageW(form->m_window, message, wParam, lParam);
+            }
             break;
         case WM_NCHITTEST:
             return HTCLIENT;
@@ -473,13 +507,10 @@ LRESULT CALLBACK Win32Form::FrameProc(HWND hwnd, UINT message, WPARAM wParam, LP
         case WM_LBUTTONUP:
             // A frame never takes the focus.
             return 0;
-        case WM_NCDESTROY:
-            ::RemoveWindowSubclass(hwnd, &Win32Form::FrameProc, kFrameSubclass);
-            break;
         default:
             break;
     }
-    return ::DefSubclassProc(hwnd, message, wParam, lParam);
+    return ::CallWindowProcW(s_buttonProc, hwnd, message, wParam, lParam);
 }
 
 LRESULT Win32Form::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -639,8 +670,10 @@ void Win32Form::SetChecked(int index, bool checked) {
         if (checked) {
             for (std::size_t i = 0; i < m_table.controls.size(); ++i) {
                 const ControlRow& other = m_table.controls[i];
+                // Only a checked one: each change restyles and repaints the button.
                 if (other.kind == ControlKind::OptionButton && other.container == c.container &&
-                    static_cast<int>(i) != index) {
+                    static_cast<int>(i) != index &&
+                    ::SendMessageW(m_controls[i], BM_GETCHECK, 0, 0) != BST_UNCHECKED) {
                     ::SendMessageW(m_controls[i], BM_SETCHECK, BST_UNCHECKED, 0);
                 }
             }
@@ -664,7 +697,8 @@ bool Win32Form::Enabled(int index) const {
 void Win32Form::SetEnabled(int index, bool enabled) {
     HWND hwnd = control(index);
     // A control that loses the focus by being disabled hands it on, as a dialog does.
-    if (!enabled && ::GetFocus() == hwnd) {
+    // Before the window first shows, none of its controls has had it.
+    if (!enabled && m_shownBefore && ::GetFocus() == hwnd) {
         ::SendMessageW(m_window, WM_NEXTDLGCTL, 0, 0);
     }
     ::EnableWindow(hwnd, enabled);
@@ -750,6 +784,7 @@ void Win32Form::Show() {
                        SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     ::ShowWindow(m_window, SW_SHOW);
+    if (!m_toolTip) CreateToolTip();
     ::SetForegroundWindow(m_window);
     // The first control of the tab order holds the focus when the window first appears,
     // unless the code has put it elsewhere.

@@ -72,11 +72,15 @@ class Win32Form : public Form {
 
   private:
     static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
-    static LRESULT CALLBACK FrameProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    static LRESULT CALLBACK FrameProc(HWND, UINT, WPARAM, LPARAM);
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
     void Command(int index, int code);
     void CreateControls();
+    void CreateControl(std::size_t index, DWORD groupStyle, HINSTANCE instance);
+    void CreateToolTip();
+    std::vector<std::vector<int>> StackOrder() const;
     void ApplyZOrder();
+    std::vector<LONG_PTR> GroupStyles() const;
     void UpdateGroupStops();
     void ClipOverlaps();
     int IndexOf(HWND hwnd) const;
@@ -98,6 +102,10 @@ class Win32Form : public Form {
     std::vector<int> m_selected;  // per control: the option button its group last reported
     std::vector<std::wstring> m_tipTexts;
     std::vector<std::vector<RECT>> m_cuts;  // per control: what its region leaves out
+    // Per container (the window, then each control as a frame): its children as they
+    // stand in the Z order, from the top.
+    std::vector<std::vector<int>> m_stacks;
+    static WNDPROC s_buttonProc;  // what a frame's messages go on to
     HWND m_savedFocus = nullptr;
     bool m_fromCode = false;  // a change made through this interface, not by the user
     bool m_shownBefore = false;

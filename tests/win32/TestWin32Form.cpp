@@ -263,7 +263,10 @@ TEST_P(Win32FormTest, TabGoesThroughTheTableOrder) {
     form().Hide();
 }
 
-TEST_P(Win32FormTest, OneTooltipHoldsTheTipsOfTheTable) {
+TEST_P(Win32FormTest, OneTooltipHoldsTheTipsOfTheTableOnceTheWindowShows) {
+    // Made with the first showing: before, no tip can show.
+    EXPECT_FALSE(form().toolTip());
+    form().Show();
     int expected = 0;
     for (std::size_t i = 0; i < table().controls.size(); ++i) {
         const ControlRow& c = table().controls[i];
@@ -282,6 +285,13 @@ TEST_P(Win32FormTest, OneTooltipHoldsTheTipsOfTheTable) {
     }
     ASSERT_EQ(expected, 1);
     EXPECT_EQ(::SendMessageW(form().toolTip(), TTM_GETTOOLCOUNT, 0, 0), expected);
+    // Shown again, the window keeps its one tooltip.
+    HWND toolTip = form().toolTip();
+    form().Hide();
+    form().Show();
+    EXPECT_EQ(form().toolTip(), toolTip);
+    EXPECT_EQ(::SendMessageW(form().toolTip(), TTM_GETTOOLCOUNT, 0, 0), expected);
+    form().Hide();
 }
 
 TEST_P(Win32FormTest, TheWindowHasAFixedBorderAndItsTitleBarButtons) {
