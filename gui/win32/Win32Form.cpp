@@ -22,23 +22,27 @@ constexpr UINT_PTR kTimerId = 1;
 // How far a combo box's list drops below its box, in twips.
 constexpr int kListDrop = 3000;
 
+HICON LoadAppIcon(int size) {
+    return static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1),
+                                           IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+}
+
+// Every window of the program has its icon: the class's, loaded once for the process.
+// Icons given per window are fetched again by some systems on each WM_SETICON.
 ATOM RegisterFormClass(WNDPROC procedure) {
     static const ATOM atom = [procedure] {
         WNDCLASSEXW wc{};
         wc.cbSize = sizeof wc;
         wc.lpfnWndProc = procedure;
         wc.hInstance = ::GetModuleHandleW(nullptr);
+        wc.hIcon = LoadAppIcon(::GetSystemMetrics(SM_CXICON));
+        wc.hIconSm = LoadAppIcon(::GetSystemMetrics(SM_CXSMICON));
         wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
         wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
         wc.lpszClassName = kClassName;
         return ::RegisterClassExW(&wc);
     }();
     return atom;
-}
-
-HICON LoadAppIcon(int size) {
-    return static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1),
-                                           IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
 }
 
 std::wstring WindowText(HWND hwnd) {
@@ -136,15 +140,18 @@ Win32Form::Win32Form(const FormTable& table, FormEvents& events, Form* owner, in
     HWND parent = ownerForm && !table.taskbarButton ? ownerForm->window() : nullptr;
     RECT frame{0, 0, ScaleTwips(table.width, m_dpi), ScaleTwips(table.height, m_dpi)};
     ::AdjustWindowRectEx(&frame, style, FALSE, 0);
+    // Made where it first shows, centred on the screen's work area, so that nothing
+    // moves it before; the title bar stays reachable on a screen smaller than the window.
+    const LONG width = frame.right - frame.left, height = frame.bottom - frame.top;
+    RECT area;
+    if (!::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0)) {
+        area = {0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+    }
+    const LONG left = std::max(area.left, area.left + (area.right - area.left - width) / 2);
+    const LONG top = std::max(area.top, area.top + (area.bottom - area.top - height) / 2);
     m_window =
-        ::CreateWindowExW(0, kClassName, WideFromUtf8(table.caption).c_str(), style, CW_USEDEFAULT,
-                          CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top, parent,
-                          nullptr, ::GetModuleHandleW(nullptr), this);
-
-    m_bigIcon = LoadAppIcon(::GetSystemMetrics(SM_CXICON));
-    m_smallIcon = LoadAppIcon(::GetSystemMetrics(SM_CXSMICON));
-    ::SendMessageW(m_window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_bigIcon));
-    ::SendMessageW(m_window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon));
+        ::CreateWindowExW(0, kClassName, WideFromUtf8(table.caption).c_str(), style, left, top,
+                          width, height, parent, nullptr, ::GetModuleHandleW(nullptr), this);
     // The initial texts are the table's, not the user's: no change to report.
     m_fromCode = true;
     CreateControls();
@@ -157,10 +164,8 @@ Win32Form::~Win32Form() {
     for (HFONT font : {m_font, m_labelFont}) {
         if (font) ::DeleteObject(font);
     }
-    if (m_buttonIcon == m_bigIcon) m_buttonIcon = nullptr;
-    for (HICON icon : {m_bigIcon, m_smallIcon, m_buttonIcon}) {
-        if (icon) ::DestroyIcon(icon);
-    }
+    // The class's icon stays with the class.
+    if (m_buttonIcon && m_ownButtonIcon) ::DestroyIcon(m_buttonIcon);
 }
 
 void Win32Form::CreateControls() {
@@ -265,12 +270,13 @@ void Win32Form::CreateControl(std::size_t i, DWORD groupStyle, HINSTANCE instanc
         }
         case ControlKind::CommandButton:
             if (c.picture) {
-                // The window's own icon where it has the size: one image less to load.
+                // The window's icon where it has the size: one image less to load.
                 const int size = ::MulDiv(32, m_dpi, 96);
                 if (!m_buttonIcon) {
-                    m_buttonIcon = size == ::GetSystemMetrics(SM_CXICON) && m_bigIcon
-                                       ? m_bigIcon
-                                       : LoadAppIcon(size);
+                    m_buttonIcon =
+                        reinterpret_cast<HICON>(::GetClassLongPtrW(m_window, GCLP_HICON));
+                    m_ownButtonIcon = !m_buttonIcon || size != ::GetSystemMetrics(SM_CXICON);
+                    if (m_ownButtonIcon) m_buttonIcon = LoadAppIcon(size);
                 }
                 ::SendMessageW(hwnd, BM_SETIMAGE, IMAGE_ICON,
                                reinterpret_cast<LPARAM>(m_buttonIcon));
@@ -768,21 +774,7 @@ int Win32Form::TabIndex(int index) const {
 
 void Win32Form::Show() {
     if (!m_window) return;
-    if (!m_shownBefore) {
-        m_shownBefore = true;
-        // Centred on the screen's work area; the title bar stays reachable on a screen
-        // smaller than the window.
-        RECT place, area;
-        ::GetWindowRect(m_window, &place);
-        if (!::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0)) {
-            area = {0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
-        }
-        const LONG width = place.right - place.left, height = place.bottom - place.top;
-        const LONG left = std::max(area.left, area.left + (area.right - area.left - width) / 2);
-        const LONG top = std::max(area.top, area.top + (area.bottom - area.top - height) / 2);
-        ::SetWindowPos(m_window, nullptr, left, top, 0, 0,
-                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
+    m_shownBefore = true;
     ::ShowWindow(m_window, SW_SHOW);
     if (!m_toolTip) CreateToolTip();
     ::SetForegroundWindow(m_window);

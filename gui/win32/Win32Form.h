@@ -96,7 +96,8 @@ class Win32Form : public Form {
     HWND m_toolTip = nullptr;
     HFONT m_font = nullptr;
     HFONT m_labelFont = nullptr;  // the same face, as small as the labels need
-    HICON m_bigIcon = nullptr, m_smallIcon = nullptr, m_buttonIcon = nullptr;
+    HICON m_buttonIcon = nullptr;
+    bool m_ownButtonIcon = false;  // not the class's: destroyed with the form
     std::vector<HWND> m_controls;
     std::vector<int> m_order;     // every control, by tab index
     std::vector<int> m_selected;  // per control: the option button its group last reported

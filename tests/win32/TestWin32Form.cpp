@@ -312,7 +312,20 @@ TEST_P(Win32FormTest, TheWindowHasAFixedBorderAndItsTitleBarButtons) {
     ::GetClientRect(window, &inside);
     EXPECT_EQ(inside.right, Px(table().width));
     EXPECT_EQ(inside.bottom, Px(table().height));
-    EXPECT_TRUE(::SendMessageW(window, WM_GETICON, ICON_BIG, 0));
+    // The program's icon, both sizes, from the window's class.
+    EXPECT_TRUE(::GetClassLongPtrW(window, GCLP_HICON));
+    EXPECT_TRUE(::GetClassLongPtrW(window, GCLP_HICONSM));
+}
+
+TEST_P(Win32FormTest, TheWindowFirstShowsCentredOnTheWorkArea) {
+    RECT area, place;
+    ASSERT_TRUE(::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0));
+    form().Show();
+    ::GetWindowRect(form().window(), &place);
+    const LONG width = place.right - place.left, height = place.bottom - place.top;
+    EXPECT_EQ(place.left, std::max(area.left, area.left + (area.right - area.left - width) / 2));
+    EXPECT_EQ(place.top, std::max(area.top, area.top + (area.bottom - area.top - height) / 2));
+    form().Hide();
 }
 
 INSTANTIATE_TEST_SUITE_P(BothWindows, Win32FormTest,
