@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Start-up, memory and Connect-to-exec of Lintara beside the bare Qt floor, on a
 # private Xvfb display (or $DISPLAY when set); then the same for Lintara.exe beside a
-# plain Win32 floor under Wine, in one prefix with one running server.
+# plain Win32 floor under Wine, in one prefix with one running server, and beside that
+# floor carrying Lintara.exe's manifest.
 # Usage: scripts/bench.sh [--runs N]   (LINTARA_BENCH=linux or windows picks one half)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -50,7 +51,8 @@ if [[ " $which " == *" windows "* ]]; then
     win=build/bench-windows
     cmake -S . -B "$win" -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64.cmake" \
         -DCMAKE_BUILD_TYPE=Release -DLINTARA_BUILD_TESTS=OFF >/dev/null
-    cmake --build "$win" -j"$(nproc)" --target Lintara lintara_floor_win32 lintara_stamp
+    cmake --build "$win" -j"$(nproc)" --target Lintara lintara_floor_win32 \
+        lintara_floor_win32_manifest lintara_stamp
     exe=$(find "$win" -name Lintara.exe -print -quit)
     echo "Lintara.exe: $(stat -c %s "$exe") bytes (limit 524288)"
     source scripts/wine_prefix.sh
@@ -68,7 +70,14 @@ if [[ " $which " == *" windows "* ]]; then
     wine_start_server display
     # No window manager here: Wine frames and hides its windows itself.
     wine_desktop_settings
+    recorder=$(find "$win" -name lintara_stamp.exe -print -quit)
     build/bench/bench/lintara_bench --wine "$(command -v wine)" --lintara "$exe" \
         --floor "$(find "$win" -name lintara_floor_win32.exe -print -quit)" \
-        --recorder "$(find "$win" -name lintara_stamp.exe -print -quit)" "$@"
+        --recorder "$recorder" "$@"
+    # What the manifest's themed controls and DPI awareness cost, apart from Lintara.exe's
+    # own work: the same floor carrying the same manifest.
+    echo "Against the Win32 floor carrying Lintara.exe's manifest:"
+    build/bench/bench/lintara_bench --wine "$(command -v wine)" --lintara "$exe" \
+        --floor "$(find "$win" -name lintara_floor_win32_manifest.exe -print -quit)" \
+        --recorder "$recorder" "$@"
 fi
