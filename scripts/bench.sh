@@ -71,13 +71,13 @@ if [[ " $which " == *" windows "* ]]; then
     # No window manager here: Wine frames and hides its windows itself.
     wine_desktop_settings
     recorder=$(find "$win" -name lintara_stamp.exe -print -quit)
-    build/bench/bench/lintara_bench --wine "$(command -v wine)" --lintara "$exe" \
-        --floor "$(find "$win" -name lintara_floor_win32.exe -print -quit)" \
-        --recorder "$recorder" "$@"
-    # What the manifest's themed controls and DPI awareness cost, apart from Lintara.exe's
-    # own work: the same floor carrying the same manifest.
-    echo "Against the Win32 floor carrying Lintara.exe's manifest:"
-    build/bench/bench/lintara_bench --wine "$(command -v wine)" --lintara "$exe" \
-        --floor "$(find "$win" -name lintara_floor_win32_manifest.exe -print -quit)" \
-        --recorder "$recorder" "$@"
+    # The second floor carries Lintara.exe's manifest: what its themed controls and DPI
+    # awareness cost, apart from Lintara.exe's own work.
+    for floor in lintara_floor_win32 lintara_floor_win32_manifest; do
+        if [ $floor = lintara_floor_win32_manifest ]; then
+            echo "Against the Win32 floor carrying Lintara.exe's manifest:"
+        fi
+        build/bench/bench/lintara_bench --wine "$(command -v wine)" --lintara "$exe" \
+            --floor "$(find "$win" -name $floor.exe -print -quit)" --recorder "$recorder" "$@"
+    done
 fi
