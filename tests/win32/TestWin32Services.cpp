@@ -26,12 +26,20 @@ using lintara::test::WriteFile;
 
 using Record = std::map<std::string, std::string>;
 
-// Waits for the child's record; none means the child never ran.
+// Waits for the child's whole record; none means the child never ran. Under Wine the
+// record can show under its name while the child's move still holds it open, and then
+// reads as nothing: it is read again until it ends with "waited", the child's last field.
 std::optional<Record> WaitForRecord(const std::string& path) {
-    if (!lintara::test::WaitForFile(path, std::chrono::seconds(30))) return std::nullopt;
-    const auto fields = lintara::test::ParseFields(ReadFile(path));
-    if (!fields) return std::nullopt;
-    return Record(fields->begin(), fields->end());
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (std::filesystem::exists(path)) {
+            const auto fields = lintara::test::ParseFields(ReadFile(path));
+            if (fields && !fields->empty() && fields->back().first == "waited")
+                return Record(fields->begin(), fields->end());
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return std::nullopt;
 }
 
 class Win32ServicesTest : public ::testing::Test {
